@@ -1,0 +1,13 @@
+// ktbase: the foundation library of the Kt graph family. Including this header brings in every
+// public header of the library.
+#ifndef KTBASE_KTBASE_H
+#define KTBASE_KTBASE_H
+
+#include "ktbase/core/algorithm.h"
+#include "ktbase/core/numbers.h"
+#include "ktbase/core/object.h"
+
+#include "ktbase/containers/dlist.h"
+#include "ktbase/containers/slist.h"
+
+#endif  // KTBASE_KTBASE_H
