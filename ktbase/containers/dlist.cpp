@@ -225,8 +225,8 @@ KtDListCell* KtDList::addObjectIfNotInList(KtDListCell* after, KtObject* object)
   return present != nullptr ? present : addObject(after, object);
 }
 
-int KtDList::transferListPartIfNotInList(KtDListCell* after, KtDList* source,
-                                         KtDListCell* fromCell, KtDListCell* toCell) {
+int KtDList::transferListPartIfNotInList(KtDListCell* after, KtDList* source, KtDListCell* fromCell,
+                                         KtDListCell* toCell) {
   if (runLength(source, fromCell, toCell) == 0) return 0;
   KtDListCell* cell = fromCell;
   bool runEnds;

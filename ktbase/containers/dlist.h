@@ -169,7 +169,9 @@ class KtDList : public KtObject {
   // insertCellIfNotInList returns the cell already holding cell's object and leaves `cell` with
   // the caller, or inserts `cell`; null for a null cell.
   KtDListCell* insertCellIfNotInList(KtDListCell* after, KtDListCell* cell);
-  KtDListCell* appendCellIfNotInList(KtDListCell* cell) { return insertCellIfNotInList(last_, cell); }
+  KtDListCell* appendCellIfNotInList(KtDListCell* cell) {
+    return insertCellIfNotInList(last_, cell);
+  }
   KtDListCell* prependCellIfNotInList(KtDListCell* cell) {
     return insertCellIfNotInList(nullptr, cell);
   }
@@ -209,8 +211,7 @@ class KtDList : public KtObject {
 
  private:
   // Links the chain fromCell..toCell of `count` cells after `after`.
-  void spliceIn(KtDListCell* after, KtDListCell* fromCell, KtDListCell* toCell,
-                std::int32_t count);
+  void spliceIn(KtDListCell* after, KtDListCell* fromCell, KtDListCell* toCell, std::int32_t count);
   // Unlinks the chain fromCell..toCell of `count` cells from this list.
   void cutOut(KtDListCell* fromCell, KtDListCell* toCell, std::int32_t count);
   // The number of cells in fromCell..toCell of `source`, or 0 when the run is refused.
@@ -242,7 +243,7 @@ class KtDListIter : public KtObject {
   ~KtDListIter() override;
 
   void init(const KtDList* list, KtIterDirectionEnum direction = KT_FORWARD) {
-    current_ = list == nullptr ? nullptr
+    current_ = list == nullptr           ? nullptr
                : direction == KT_FORWARD ? list->pFirstDListCell()
                                          : list->pLastDListCell();
   }

@@ -237,8 +237,8 @@ KtSListCell* KtSList::addObjectIfNotInList(KtSListCell* after, KtObject* object)
 
 // Walks exactly fromCell..toCell, remembering the last cell that stays behind, so that each
 // moving cell is unlinked in constant time.
-int KtSList::transferListPartIfNotInList(KtSListCell* after, KtSList* source,
-                                         KtSListCell* fromCell, KtSListCell* toCell) {
+int KtSList::transferListPartIfNotInList(KtSListCell* after, KtSList* source, KtSListCell* fromCell,
+                                         KtSListCell* toCell) {
   if (source == nullptr || source == this || toCell == nullptr) return 0;
   KtSListCell* staying = source->searchPreviousCell(fromCell);
   if (staying == KT_SLIST_NO_CELL || ktListRunLength(fromCell, toCell) == 0) return 0;

@@ -161,7 +161,9 @@ class KtSList : public KtObject {
   // The IfNotInList family skips every element whose object this list already holds, checked
   // against the list as it grows.
   KtSListCell* insertCellIfNotInList(KtSListCell* after, KtSListCell* cell);
-  KtSListCell* appendCellIfNotInList(KtSListCell* cell) { return insertCellIfNotInList(last_, cell); }
+  KtSListCell* appendCellIfNotInList(KtSListCell* cell) {
+    return insertCellIfNotInList(last_, cell);
+  }
   KtSListCell* prependCellIfNotInList(KtSListCell* cell) {
     return insertCellIfNotInList(nullptr, cell);
   }
@@ -199,8 +201,7 @@ class KtSList : public KtObject {
 
  private:
   // Links the chain fromCell..toCell of `count` cells after `after`.
-  void spliceIn(KtSListCell* after, KtSListCell* fromCell, KtSListCell* toCell,
-                std::int32_t count);
+  void spliceIn(KtSListCell* after, KtSListCell* fromCell, KtSListCell* toCell, std::int32_t count);
   int copyRun(KtSListCell* after, const KtSList* source, const KtSListCell* fromCell,
               const KtSListCell* toCell, bool skipPresent);
 

@@ -81,72 +81,72 @@ class KtObject {
 // class cannot clone itself, an iterator is not copied).
 
 // static C* castDown(const KtObject*).
-#define KT_OBJECT_CAST(C)                                                 \
- public:                                                                  \
-  static C* castDown(const KtObject* object) {                            \
-    return static_cast<C*>(const_cast<KtObject*>(object));                \
-  }                                                                       \
-                                                                          \
+#define KT_OBJECT_CAST(C)                                  \
+ public:                                                   \
+  static C* castDown(const KtObject* object) {             \
+    return static_cast<C*>(const_cast<KtObject*>(object)); \
+  }                                                        \
+                                                           \
  private:
 
 // copyObject/copyAttributes over the private pair CdeepCopy/CattributeCopy, which C defines.
-#define KT_OBJECT_COPY(C)                                                                     \
- public:                                                                                      \
-  void copyObject(const KtObject* source) override {                                          \
-    if (source != nullptr && source != this) C##deepCopy(*C::castDown(source));               \
-  }                                                                                           \
-  void copyAttributes(const KtObject* source) override {                                      \
-    if (source != nullptr && source != this) C##attributeCopy(*C::castDown(source));          \
-  }                                                                                           \
-                                                                                              \
- private:                                                                                     \
-  void C##deepCopy(const C& source);                                                          \
+#define KT_OBJECT_COPY(C)                                                            \
+ public:                                                                             \
+  void copyObject(const KtObject* source) override {                                 \
+    if (source != nullptr && source != this) C##deepCopy(*C::castDown(source));      \
+  }                                                                                  \
+  void copyAttributes(const KtObject* source) override {                             \
+    if (source != nullptr && source != this) C##attributeCopy(*C::castDown(source)); \
+  }                                                                                  \
+                                                                                     \
+ private:                                                                            \
+  void C##deepCopy(const C& source);                                                 \
   void C##attributeCopy(const C& source);
 
 // The copy constructor with its deep flag. C must have a default-constructible Base and init().
-#define KT_OBJECT_COPY_CONSTRUCTOR(C, Base)                                 \
- public:                                                                    \
-  C(const C& source, KtDeepFlagEnum deepFlag = KT_DEEP_COPY) : Base() {     \
-    init();                                                                 \
-    if (deepFlag == KT_DEEP_COPY)                                           \
-      C##deepCopy(source);                                                  \
-    else                                                                    \
-      C##attributeCopy(source);                                             \
-  }                                                                         \
-                                                                            \
+#define KT_OBJECT_COPY_CONSTRUCTOR(C, Base)                             \
+ public:                                                                \
+  C(const C& source, KtDeepFlagEnum deepFlag = KT_DEEP_COPY) : Base() { \
+    init();                                                             \
+    if (deepFlag == KT_DEEP_COPY)                                       \
+      C##deepCopy(source);                                              \
+    else                                                                \
+      C##attributeCopy(source);                                         \
+  }                                                                     \
+                                                                        \
  private:
 
 // const C& operator=(const C&): the deep copy, nothing when assigned to itself.
-#define KT_OBJECT_ASSIGN(C)                             \
- public:                                                \
-  const C& operator=(const C& source) {                 \
-    if (&source != this) C##deepCopy(source);           \
-    return *this;                                       \
-  }                                                     \
-                                                        \
+#define KT_OBJECT_ASSIGN(C)                   \
+ public:                                      \
+  const C& operator=(const C& source) {       \
+    if (&source != this) C##deepCopy(source); \
+    return *this;                             \
+  }                                           \
+                                              \
  private:
 
 // Typed cloneObject/cloneAttributes and the protected virtual pair behind them. A failed
 // allocation yields null.
-#define KT_OBJECT_CLONE(C)                                                                  \
- public:                                                                                    \
-  C* cloneObject() const { return static_cast<C*>(vCloneObject()); }                        \
-  C* cloneAttributes() const { return static_cast<C*>(vCloneAttributes()); }                \
-                                                                                            \
- protected:                                                                                 \
+#define KT_OBJECT_CLONE(C)                                                                      \
+ public:                                                                                        \
+  C* cloneObject() const { return static_cast<C*>(vCloneObject()); }                            \
+  C* cloneAttributes() const { return static_cast<C*>(vCloneAttributes()); }                    \
+                                                                                                \
+ protected:                                                                                     \
   KtObject* vCloneObject() const override { return new (std::nothrow) C(*this, KT_DEEP_COPY); } \
-  KtObject* vCloneAttributes() const override {                                             \
-    return new (std::nothrow) C(*this, KT_ATTRIBUTE_COPY);                                  \
-  }                                                                                         \
-                                                                                            \
+  KtObject* vCloneAttributes() const override {                                                 \
+    return new (std::nothrow) C(*this, KT_ATTRIBUTE_COPY);                                      \
+  }                                                                                             \
+                                                                                                \
  private:
 
 // The whole protocol for a concrete, copyable class C derived from Base.
-#define KT_OBJECT(C, Base)              \
-  KT_OBJECT_CAST(C)                     \
-  KT_OBJECT_COPY(C)                     \
-  KT_OBJECT_COPY_CONSTRUCTOR(C, Base)   \
-  KT_OBJECT_ASSIGN(C)                   \
+#define KT_OBJECT(C, Base)            \
+  KT_OBJECT_CAST(C)                   \
+  KT_OBJECT_COPY(C)                   \
+  KT_OBJECT_COPY_CONSTRUCTOR(C, Base) \
+  KT_OBJECT_ASSIGN(C)                 \
   KT_OBJECT_CLONE(C)
 
 #endif  // KTBASE_CORE_OBJECT_H

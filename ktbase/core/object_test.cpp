@@ -135,8 +135,7 @@ TEST(KtQELAlgorithm, RunCallsTheHooksInOrderOnce) {
   Recorder recorder;
   KtQELAlgorithm& algorithm = recorder;
   algorithm.run();
-  EXPECT_EQ(recorder.calls,
-            (std::vector<std::string>{"empty", "initialize", "body", "finalize"}));
+  EXPECT_EQ(recorder.calls, (std::vector<std::string>{"empty", "initialize", "body", "finalize"}));
 
   BodyOnly body;
   body.run();
