@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs, with apt-get and only when they are missing, the Debian packages the build needs.
+# Usage: scripts/deps.sh [bench] [format] [pkgconfig]
+set -euo pipefail
+
+need=()
+command -v cmake >/dev/null 2>&1 || need+=(cmake)
+command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
+command -v g++ >/dev/null 2>&1 || need+=(g++)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+for extra in "$@"; do
+  case "$extra" in
+    bench) [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev) ;;
+    format) command -v clang-format >/dev/null 2>&1 || need+=(clang-format) ;;
+    pkgconfig) command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config) ;;
+    *) echo "deps.sh: unknown extra '$extra'" >&2; exit 2 ;;
+  esac
+done
+
+if [ ${#need[@]} -gt 0 ]; then
+  echo "installing: ${need[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" >/dev/null
+fi
