@@ -172,12 +172,6 @@ int KtDList::transferListPart(KtDListCell* after, KtDList* source, KtDListCell* 
   return 1;
 }
 
-int KtDList::transferList(KtDListCell* after, KtDList* source) {
-  if (source == nullptr || source == this) return 0;
-  if (source->length_ == 0) return 1;
-  return transferListPart(after, source, source->first_, source->last_);
-}
-
 // The copies are built aside and spliced in whole, so that running out of memory changes
 // nothing.
 int KtDList::copyRun(KtDListCell* after, const KtDList* source, const KtDListCell* fromCell,

@@ -295,6 +295,15 @@ inline KtDListCell* KtDList::removeCell(KtDListCell* cell) {
   return cell;
 }
 
+inline int KtDList::transferList(KtDListCell* after, KtDList* source) {
+  if (source == nullptr || source == this) return 0;
+  if (source->length_ > 0) {
+    spliceIn(after, source->first_, source->last_, source->length_);
+    source->init();
+  }
+  return 1;
+}
+
 inline void KtDList::spliceIn(KtDListCell* after, KtDListCell* fromCell, KtDListCell* toCell,
                               std::int32_t count) {
   KtDListCell* next = after == nullptr ? first_ : after->next_;

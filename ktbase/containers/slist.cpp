@@ -193,12 +193,6 @@ int KtSList::transferListPart(KtSListCell* after, KtSList* source, KtSListCell* 
   return transferNextListPart(after, source, previous, toCell);
 }
 
-int KtSList::transferList(KtSListCell* after, KtSList* source) {
-  if (source == nullptr || source == this) return 0;
-  if (source->length_ == 0) return 1;
-  return transferNextListPart(after, source, nullptr, source->last_);
-}
-
 // The copies are built aside and spliced in whole, so that running out of memory changes
 // nothing.
 int KtSList::copyRun(KtSListCell* after, const KtSList* source, const KtSListCell* fromCell,

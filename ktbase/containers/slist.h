@@ -256,6 +256,15 @@ inline KtSListCell* KtSList::addObject(KtSListCell* after, KtObject* object) {
   return cell == nullptr ? nullptr : insertCell(after, cell);
 }
 
+inline int KtSList::transferList(KtSListCell* after, KtSList* source) {
+  if (source == nullptr || source == this) return 0;
+  if (source->length_ > 0) {
+    spliceIn(after, source->first_, source->last_, source->length_);
+    source->init();
+  }
+  return 1;
+}
+
 inline void KtSList::spliceIn(KtSListCell* after, KtSListCell* fromCell, KtSListCell* toCell,
                               std::int32_t count) {
   if (after == nullptr) {

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release and runs them; then prints, for each benchmark, the ratio of
+# the ktbase time to the time of its standard-library peer (below 1 means ktbase is faster).
+# Extra arguments go to the benchmark program (e.g. --benchmark_repetitions=5).
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+"$root/scripts/deps.sh" bench
+cmake -S "$root" -B "$root/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DKTBASE_BUILD_BENCH=ON -DKTBASE_BUILD_TESTS=OFF -DKTBASE_BUILD_EXAMPLES=OFF >/dev/null
+cmake --build "$root/build-bench" -j "$jobs" >/dev/null
+csv=$(mktemp)
+trap 'rm -f "$csv"' EXIT
+for program in "$root"/build-bench/bench/ktbase_*_bench; do
+  "$program" --benchmark_out="$csv" --benchmark_out_format=csv "$@"
+  # Rows look like "BM_Walk<Kt>/1000",iterations,real_time,cpu_time,...
+  echo
+  echo "ratios, ktbase time / standard peer time (real time per element):"
+  grep '^"BM_' "$csv" | awk -F, '
+    { name = $1; gsub(/"/, "", name)
+      split(name, parts, /[<>]/); key = parts[1] parts[3]; side = parts[2]
+      time[key, side] = $3; if (!(key in seen)) { seen[key] = 1; order[++count] = key } }
+    END { for (i = 1; i <= count; ++i) { k = order[i]
+            if (time[k, "Std"] > 0) printf "  %-28s %.2f\n", k, time[k, "Kt"] / time[k, "Std"] } }'
+done
