@@ -132,27 +132,10 @@ void KtDList::deleteAllCellsAndObjects() {
   init();
 }
 
-void KtDList::copyAllCells(const KtDList* source) {
-  if (source == this) return;
-  deleteAllCells();
-  if (source != nullptr) ktListAppendObjects(*this, source->first_, false);
-}
-
-void KtDList::copyAllCells(const KtSList* source) {
-  deleteAllCells();
-  if (source != nullptr) ktListAppendObjects(*this, source->pFirstSListCell(), false);
-}
-
-void KtDList::copyAllCellsAndObjects(const KtDList* source) {
-  if (source == this) return;
-  deleteAllCellsAndObjects();
-  if (source != nullptr) ktListAppendObjects(*this, source->first_, true);
-}
-
-void KtDList::copyAllCellsAndObjects(const KtSList* source) {
-  deleteAllCellsAndObjects();
-  if (source != nullptr) ktListAppendObjects(*this, source->pFirstSListCell(), true);
-}
+void KtDList::copyAllCells(const KtDList* source) { ktListCopyAll(*this, source, false); }
+void KtDList::copyAllCells(const KtSList* source) { ktListCopyAll(*this, source, false); }
+void KtDList::copyAllCellsAndObjects(const KtDList* source) { ktListCopyAll(*this, source, true); }
+void KtDList::copyAllCellsAndObjects(const KtSList* source) { ktListCopyAll(*this, source, true); }
 
 // ---- moving and copying runs ----------------------------------------------------------------
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 #include "ktbase/containers/list_test_util.h"
@@ -11,20 +10,7 @@ namespace {
 
 using Ids = std::vector<int>;
 
-// Objects 1..n owned by the test; lists only borrow them.
-class DListTest : public ::testing::Test {
- protected:
-  DListTest() {
-    for (int id = 1; id <= 8; ++id) pool_.push_back(std::make_unique<Tracked>(&census_, id));
-  }
-  Tracked* o(int id) { return pool_[id - 1].get(); }
-  void fill(KtDList& list, const Ids& ids) {
-    for (int id : ids) list.appendObject(o(id));
-  }
-
-  Census census_;
-  std::vector<std::unique_ptr<Tracked>> pool_;
-};
+class DListTest : public ListTest {};
 
 TEST_F(DListTest, BuildWalkAndLookUp) {
   KtDList list;

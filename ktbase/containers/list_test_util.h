@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "ktbase/containers/dlist.h"
@@ -64,13 +66,16 @@ std::vector<int> idsOf(const List& list) {
   return ids;
 }
 
-// Links symmetric, ends right, cached length right.
-inline ::testing::AssertionResult listIsSound(const KtDList& list) {
+// Links symmetric (for the doubly linked list), ends right, cached length right.
+template <class List>
+::testing::AssertionResult listIsSound(const List& list) {
   std::int32_t count = 0;
-  const KtDListCell* previous = nullptr;
-  for (const KtDListCell* c = list.pFirstCell(); c != nullptr; c = c->pNextCell()) {
-    if (c->pPreviousCell() != previous)
-      return ::testing::AssertionFailure() << "back link broken at position " << count + 1;
+  decltype(list.pFirstCell()) previous = nullptr;
+  for (auto* c = list.pFirstCell(); c != nullptr; c = c->pNextCell()) {
+    if constexpr (std::is_same_v<List, KtDList>) {
+      if (c->pPreviousCell() != previous)
+        return ::testing::AssertionFailure() << "back link broken at position " << count + 1;
+    }
     previous = c;
     if (++count > list.length()) return ::testing::AssertionFailure() << "more cells than length";
   }
@@ -81,18 +86,20 @@ inline ::testing::AssertionResult listIsSound(const KtDList& list) {
   return ::testing::AssertionSuccess();
 }
 
-inline ::testing::AssertionResult listIsSound(const KtSList& list) {
-  std::int32_t count = 0;
-  const KtSListCell* previous = nullptr;
-  for (const KtSListCell* c = list.pFirstCell(); c != nullptr; c = c->pNextCell()) {
-    previous = c;
-    if (++count > list.length()) return ::testing::AssertionFailure() << "more cells than length";
+// A fixture holding the Tracked objects 1..8, which the lists of a test only borrow.
+class ListTest : public ::testing::Test {
+ protected:
+  ListTest() {
+    for (int id = 1; id <= 8; ++id) pool_.push_back(std::make_unique<Tracked>(&census_, id));
   }
-  if (previous != list.pLastCell()) return ::testing::AssertionFailure() << "last is wrong";
-  if (count != list.length())
-    return ::testing::AssertionFailure()
-           << "length " << list.length() << " but " << count << " cells";
-  return ::testing::AssertionSuccess();
-}
+  Tracked* o(int id) { return pool_[id - 1].get(); }
+  template <class List>
+  void fill(List& list, const std::vector<int>& ids) {
+    for (int id : ids) list.appendObject(o(id));
+  }
+
+  Census census_;
+  std::vector<std::unique_ptr<Tracked>> pool_;
+};
 
 #endif  // KTBASE_CONTAINERS_LIST_TEST_UTIL_H

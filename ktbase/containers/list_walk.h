@@ -96,6 +96,19 @@ void ktListAppendObjects(List& list, const Cell* first, bool cloneObjects) {
   }
 }
 
+// Empties `list` (with its objects when `cloneObjects` is set), then fills it with the objects of
+// `source`, or clones of them. A null source just empties; a list copied into itself is left
+// alone, since emptying it first would lose (and with its objects, delete) what was to be copied.
+template <class List, class Source>
+void ktListCopyAll(List& list, const Source* source, bool cloneObjects) {
+  if (static_cast<const void*>(source) == static_cast<const void*>(&list)) return;
+  if (cloneObjects)
+    list.deleteAllCellsAndObjects();
+  else
+    list.deleteAllCells();
+  if (source != nullptr) ktListAppendObjects(list, source->pFirstCell(), cloneObjects);
+}
+
 // Builds in `copies` new cells for the objects of the run from..to, skipping, when
 // `skipPresent` is set, the objects `list` or `copies` already hold. Returns 0 when memory runs
 // out.

@@ -139,27 +139,10 @@ void KtSList::deleteAllCellsAndObjects() {
   init();
 }
 
-void KtSList::copyAllCells(const KtSList* source) {
-  if (source == this) return;
-  deleteAllCells();
-  if (source != nullptr) ktListAppendObjects(*this, source->first_, false);
-}
-
-void KtSList::copyAllCells(const KtDList* source) {
-  deleteAllCells();
-  if (source != nullptr) ktListAppendObjects(*this, source->pFirstDListCell(), false);
-}
-
-void KtSList::copyAllCellsAndObjects(const KtSList* source) {
-  if (source == this) return;
-  deleteAllCellsAndObjects();
-  if (source != nullptr) ktListAppendObjects(*this, source->first_, true);
-}
-
-void KtSList::copyAllCellsAndObjects(const KtDList* source) {
-  deleteAllCellsAndObjects();
-  if (source != nullptr) ktListAppendObjects(*this, source->pFirstDListCell(), true);
-}
+void KtSList::copyAllCells(const KtSList* source) { ktListCopyAll(*this, source, false); }
+void KtSList::copyAllCells(const KtDList* source) { ktListCopyAll(*this, source, false); }
+void KtSList::copyAllCellsAndObjects(const KtSList* source) { ktListCopyAll(*this, source, true); }
+void KtSList::copyAllCellsAndObjects(const KtDList* source) { ktListCopyAll(*this, source, true); }
 
 // ---- moving and copying runs ----------------------------------------------------------------
 
