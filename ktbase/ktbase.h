@@ -10,4 +10,9 @@
 #include "ktbase/containers/dlist.h"
 #include "ktbase/containers/slist.h"
 
+#include "ktbase/geometry/platform.h"
+#include "ktbase/geometry/point.h"
+#include "ktbase/geometry/rect.h"
+#include "ktbase/geometry/tuple.h"
+
 #endif  // KTBASE_KTBASE_H
