@@ -226,7 +226,7 @@ class KtDList : public KtObject {
 };
 
 // KT_FORWARD starts an iterator at the first cell; any other value at the last.
-enum KtIterDirectionEnum { KT_BACKWARD = 0, KT_FORWARD = 1 };
+enum KtIterDirectionEnum : int { KT_BACKWARD = 0, KT_FORWARD = 1 };
 
 class KtDListIter : public KtObject {
   KT_OBJECT_CAST(KtDListIter)

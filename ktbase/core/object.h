@@ -24,14 +24,17 @@
 #include <cstdint>
 #include <new>
 
+// The library's enumerations all have int as their fixed underlying type, so that any int value
+// is a valid value of them: several operations give a meaning to "any other value".
+
 // Second argument of every copy constructor.
-enum KtDeepFlagEnum {
+enum KtDeepFlagEnum : int {
   KT_DEEP_COPY = 0,      // the object with its contents (a list clones its objects)
   KT_ATTRIBUTE_COPY = 1  // the object's own settings only (a list starts empty)
 };
 
 // Result of KtObject::fileOutput; the library only ever produces KT_NO_ERROR.
-enum KtErrorCodeEnum { KT_NO_ERROR = 0 };
+enum KtErrorCodeEnum : int { KT_NO_ERROR = 0 };
 
 // Does nothing and returns KT_NO_ERROR: output to files is a hook for the family's debug builds.
 KtErrorCodeEnum staticFileOutput(const char* fileName, const char* text, const char* mode);

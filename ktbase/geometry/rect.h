@@ -29,7 +29,7 @@
 #include "ktbase/geometry/tuple.h"
 
 // A side of a rectangle; the numbers are those of the KtDirectionEnum that leaves through it.
-enum KtSideEnum { KT_SIDE_RIGHT = 0, KT_SIDE_TOP = 1, KT_SIDE_LEFT = 2, KT_SIDE_BOTTOM = 3 };
+enum KtSideEnum : int { KT_SIDE_RIGHT = 0, KT_SIDE_TOP = 1, KT_SIDE_LEFT = 2, KT_SIDE_BOTTOM = 3 };
 
 class KtInternalRect;
 

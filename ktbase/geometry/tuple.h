@@ -22,11 +22,11 @@
 
 // Which coordinate an accessor reads: 0 the y coordinate (heights), any other value the x
 // coordinate (widths). Only zero versus non-zero is tested.
-enum KtOrientationEnum { KT_ORIENTATION_VERTICAL = 0, KT_ORIENTATION_HORIZONTAL = 1 };
+enum KtOrientationEnum : int { KT_ORIENTATION_VERTICAL = 0, KT_ORIENTATION_HORIZONTAL = 1 };
 
 // An axis direction, y up. Rectangle sides (KtSideEnum) share the numbers: a side is the
 // direction in which one leaves the rectangle through it.
-enum KtDirectionEnum {
+enum KtDirectionEnum : int {
   KT_DIRECTION_RIGHT = 0,  // towards +x
   KT_DIRECTION_UP = 1,     // towards +y
   KT_DIRECTION_LEFT = 2,   // towards -x
