@@ -7,32 +7,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <list>
-#include <new>
 #include <random>
 #include <vector>
 
 #include "ktbase/containers/dlist.h"
-
-// Counts heap allocations so that the append benchmark can report allocations per element.
-static std::uint64_t allocations = 0;
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size)) return p;
-  throw std::bad_alloc();
-}
-// As the standard library's own: the nothrow form calls the throwing one.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return ::operator new(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
@@ -83,18 +62,25 @@ struct Std {
   static void moveToEnd(List& list, Handle handle) { list.splice(list.end(), list, handle); }
 };
 
-// Builds a list of n elements and its destruction: one allocation and one free per element.
+// The heap bytes a list of n elements holds, allocator headers included, per element.
+template <class Side>
+double heapBytesPerElement(std::size_t n) {
+  const std::size_t before = mallinfo2().uordblks;
+  typename Side::List list;
+  for (std::size_t i = 0; i < n; ++i) Side::append(list, objectFor(i));
+  return static_cast<double>(mallinfo2().uordblks - before) / static_cast<double>(n);
+}
+
+// Builds a list of n elements and destroys it: one allocation and one free per element.
 template <class Side>
 void BM_Append(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
-  std::uint64_t before = allocations;
   for (auto _ : state) {
     typename Side::List list;
     for (std::size_t i = 0; i < n; ++i) Side::append(list, objectFor(i));
     benchmark::DoNotOptimize(&list);
   }
-  state.counters["allocs/elem"] =
-      static_cast<double>(allocations - before) / static_cast<double>(state.iterations() * n);
+  state.counters["heap bytes/elem"] = heapBytesPerElement<Side>(n);
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * n));
 }
 

@@ -4,6 +4,7 @@
 #define KTBASE_KTBASE_H
 
 #include "ktbase/core/algorithm.h"
+#include "ktbase/core/allocation.h"
 #include "ktbase/core/numbers.h"
 #include "ktbase/core/object.h"
 

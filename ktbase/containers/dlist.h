@@ -26,6 +26,7 @@
 
 #include <cstdint>
 
+#include "ktbase/core/allocation.h"
 #include "ktbase/core/object.h"
 // The singly linked list converts into this one and back; each header brings in the other so
 // that either conversion can be used after including one of them.
@@ -35,6 +36,7 @@ class KtDList;
 
 class KtDListCell : public KtObject {
   KT_OBJECT(KtDListCell, KtObject)
+  KT_MALLOC_ALLOCATED
 
  public:
   // Borrows `object`; the cell starts unlinked. A copied cell starts unlinked as well: the deep

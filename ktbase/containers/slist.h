@@ -14,6 +14,7 @@
 
 #include <cstdint>
 
+#include "ktbase/core/allocation.h"
 #include "ktbase/core/object.h"
 
 class KtDList;
@@ -26,6 +27,7 @@ class KtSListCell;
 // the copy unlinked. Assign only to cells that are not in a list.
 class KtSListCell : public KtObject {
   KT_OBJECT_CAST(KtSListCell)
+  KT_MALLOC_ALLOCATED
 
  public:
   // Borrows `object`; the cell starts unlinked.
