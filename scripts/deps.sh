@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get and only when they are missing, the Debian packages the build needs.
 # Usage: scripts/deps.sh [bench] [format] [pkgconfig]
+# (bench brings Google Benchmark and the header-only Boost that some benchmarks compare with)
 set -euo pipefail
 
 need=()
@@ -10,7 +11,10 @@ command -v g++ >/dev/null 2>&1 || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 for extra in "$@"; do
   case "$extra" in
-    bench) [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev) ;;
+    bench)
+      [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+      [ -f /usr/include/boost/version.hpp ] || need+=(libboost-dev)
+      ;;
     format) command -v clang-format >/dev/null 2>&1 || need+=(clang-format) ;;
     pkgconfig) command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config) ;;
     *) echo "deps.sh: unknown extra '$extra'" >&2; exit 2 ;;

@@ -65,6 +65,7 @@ class KtDListCell : public KtObject {
 
  private:
   friend class KtDList;
+  friend class KtDListSort;  // relinks cells in place
   KtDListCell* pNextDListCell(KtDListCell* cell) { return next_ = cell; }
   KtDListCell* pPrevDListCell(KtDListCell* cell) { return previous_ = cell; }
 
@@ -134,6 +135,9 @@ class KtDList : public KtObject {
   int reverse();
   // Returns 1 iff `other` holds the same object pointers in the same order (0 for null).
   int compare(const KtDList* other) const;
+  // Returns 1 iff `other` holds the same object pointers with the same multiplicities, in any
+  // order (0 for null). Sorts copies of both by address: O(n log n).
+  int compareUnordered(const KtDList* other) const;
 
   void deleteAllCells();
   // Deletes every non-null object through its virtual destructor, then every cell.
@@ -210,8 +214,17 @@ class KtDList : public KtObject {
   KtDListCell* pFirstDListCell(KtDListCell* cell) { return first_ = cell; }
   KtDListCell* pLastDListCell(KtDListCell* cell) { return last_ = cell; }
   std::int32_t length(std::int32_t length) { return length_ = length; }
+  // Raw link setters for the structures built on the list (heap, trees) that relink cells
+  // themselves; they keep no invariant.
+  static KtDListCell* pNextDListCell(KtDListCell* cell, KtDListCell* next) {
+    return cell->next_ = next;
+  }
+  static KtDListCell* pPrevDListCell(KtDListCell* cell, KtDListCell* previous) {
+    return cell->previous_ = previous;
+  }
 
  private:
+  friend class KtDListSort;
   // Links the chain fromCell..toCell of `count` cells after `after`.
   void spliceIn(KtDListCell* after, KtDListCell* fromCell, KtDListCell* toCell, std::int32_t count);
   // Unlinks the chain fromCell..toCell of `count` cells from this list.

@@ -51,6 +51,7 @@ class KtSListCell : public KtObject {
 
  private:
   friend class KtSList;
+  friend class KtSListSort;  // relinks cells in place
   KtSListCell* pNextSListCell(KtSListCell* cell) { return next_ = cell; }
 
   KtSListCell* next_;
@@ -200,8 +201,13 @@ class KtSList : public KtObject {
   KtSListCell* pFirstSListCell(KtSListCell* cell) { return first_ = cell; }
   KtSListCell* pLastSListCell(KtSListCell* cell) { return last_ = cell; }
   std::int32_t length(std::int32_t length) { return length_ = length; }
+  // Raw link setter for the structures built on the list; it keeps no invariant.
+  static KtSListCell* pNextSListCell(KtSListCell* cell, KtSListCell* next) {
+    return cell->next_ = next;
+  }
 
  private:
+  friend class KtSListSort;
   // Links the chain fromCell..toCell of `count` cells after `after`.
   void spliceIn(KtSListCell* after, KtSListCell* fromCell, KtSListCell* toCell, std::int32_t count);
   int copyRun(KtSListCell* after, const KtSList* source, const KtSListCell* fromCell,
