@@ -14,11 +14,16 @@ for program in "$root"/build-bench/bench/ktbase_*_bench; do
   "$program" --benchmark_out="$csv" --benchmark_out_format=csv "$@"
   # Rows look like "BM_Walk<Kt>/1000",iterations,real_time,cpu_time,...
   echo
-  echo "ratios, ktbase time / standard peer time (real time per element):"
+  echo "ratios, ktbase time / peer time (real time; below 1 means ktbase is faster):"
+  # Rows look like "BM_Walk<Kt>/1000",iterations,real_time,...; every side other than Kt is a
+  # peer (Std for the standard library, or the name of another library).
   grep '^"BM_' "$csv" | awk -F, '
     { name = $1; gsub(/"/, "", name)
       split(name, parts, /[<>]/); key = parts[1] parts[3]; side = parts[2]
-      time[key, side] = $3; if (!(key in seen)) { seen[key] = 1; order[++count] = key } }
-    END { for (i = 1; i <= count; ++i) { k = order[i]
-            if (time[k, "Std"] > 0) printf "  %-28s %.2f\n", k, time[k, "Kt"] / time[k, "Std"] } }'
+      time[key, side] = $3
+      if (!(key in seen)) { seen[key] = 1; order[++count] = key }
+      if (side != "Kt" && !((key, side) in peer)) { peer[key, side] = 1; peers[key] = peers[key] " " side } }
+    END { for (i = 1; i <= count; ++i) { k = order[i]; n = split(peers[k], list, " ")
+            for (j = 1; j <= n; ++j) if (time[k, list[j]] > 0 && time[k, "Kt"] > 0)
+              printf "  %-32s vs %-6s %.2f\n", k, list[j], time[k, "Kt"] / time[k, list[j]] } }'
 done
