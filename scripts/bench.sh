@@ -12,7 +12,6 @@ csv=$(mktemp)
 trap 'rm -f "$csv"' EXIT
 for program in "$root"/build-bench/bench/ktbase_*_bench; do
   "$program" --benchmark_out="$csv" --benchmark_out_format=csv "$@"
-  # Rows look like "BM_Walk<Kt>/1000",iterations,real_time,cpu_time,...
   echo
   echo "ratios, ktbase time / peer time (real time; below 1 means ktbase is faster):"
   # Rows look like "BM_Walk<Kt>/1000",iterations,real_time,...; every side other than Kt is a
