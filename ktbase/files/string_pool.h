@@ -1,0 +1,155 @@
+// KtStringHandle is a growable, zero-terminated text buffer: file reads deliver their lines into
+// one. KtStringPool interns strings: each distinct string gets a dense index from 0 upward that
+// never changes, the index leads back to the string in constant time, and the string leads to
+// its index through a hash table. Optionally each index carries one user pointer.
+//
+// Handle. Owns its buffer, which always holds a terminated text (empty after construction) in
+// `capacity` bytes, 254 at first; growth doubles the capacity, which never shrinks. Copies
+// (whatever their deep flag) take the source's capacity and text. When memory runs out the text
+// is left as it is and what does not fit is not appended: obtainAppendBuffer then returns null.
+//
+// Pool. Owns its tables and its copies of the strings; borrows the user pointers. A pool that is
+// not case-sensitive stores its strings in upper case (ASCII a-z only) and finds them in any
+// case. update(s) returns the index of s, adding it when new; lookup(s) returns it or -1. A null
+// string is never stored (-1). A pool without a hash table (built with a size below 1, or after
+// an attribute copy, or when memory ran out) stores nothing and answers -1. Strings are removed
+// only with the whole pool.
+#ifndef KTBASE_FILES_STRING_POOL_H
+#define KTBASE_FILES_STRING_POOL_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "ktbase/core/object.h"
+
+class KtStringHandle : public KtObject {
+  KT_OBJECT(KtStringHandle, KtObject)
+
+ public:
+  KtStringHandle();
+  ~KtStringHandle() override;
+
+  const char* pString() const { return string_; }
+  std::int32_t capacity() const { return capacity_; }
+  std::int32_t strlenBuf() const;
+
+  // The text becomes empty; the buffer and its capacity stay.
+  void empty() {
+    string_[0] = 0;
+    length_ = 0;
+  }
+  // Makes room for n characters plus the terminator.
+  void needCapacity(std::int32_t n);
+  // Makes room for n more characters behind the text: needCapacity(length + 1 + n).
+  void increaseLength(std::int32_t n);
+  void appendChar(char c);
+  // Appends s (nothing for null).
+  void appendString(const char* s);
+  // Makes room for n + 1 more characters and returns the address of the terminator, where the
+  // caller may write up to n characters and a new terminator; null when memory ran out.
+  char* obtainAppendBuffer(std::int32_t n);
+
+  void internalDebugOutput(int) {}
+  void debugOutput(int) override {}
+
+  // Slot 9: the handle's own size plus its capacity.
+  virtual std::int32_t sizeOf() const;
+
+ protected:
+  void init();
+
+ private:
+  friend class KtFile;  // appends whole runs of a line read from the buffer
+  char* pString(char* string);
+  std::int32_t capacity(std::int32_t capacity) { return capacity_ = capacity; }
+  char* pChangeableString() {
+    length_ = -1;
+    return string_;
+  }
+  // Appends n bytes of `bytes` (which may hold no terminator).
+  void appendBytes(const char* bytes, std::int32_t n);
+  // Frees the buffer unless it is the spare one.
+  void release();
+
+  char* string_;
+  std::int32_t capacity_;
+  // The length of the text, or -1 after the buffer was handed out for writing.
+  mutable std::int32_t length_;
+  // Holds the empty text when not even the first buffer could be allocated.
+  char spare_[1];
+};
+
+// One node of a pool's hash chains. Owned by the pool.
+struct KtStringPoolHash {
+  std::int32_t index;
+  KtStringPoolHash* next;
+};
+
+class KtStringPool : public KtObject {
+  KT_OBJECT(KtStringPool, KtObject)
+
+ public:
+  // A case-sensitive pool without pointers: KtStringPool(3, 3, 1, 0).
+  KtStringPool();
+  KtStringPool(std::int32_t hashTableSize, std::int32_t decodeTableSize, int caseSensitive,
+               int withPointers);
+  ~KtStringPool() override;
+
+  // The index of s, adding a copy of it when it is not yet in the pool; -1 when it cannot be
+  // stored (null s, no hash table, memory exhausted).
+  std::int32_t update(const char* s);
+  // The index of s, or -1 when it is not in the pool.
+  std::int32_t lookup(const char* s) const;
+  // The string with index i, or the empty string when i is not an index of the pool.
+  char* decode(std::int32_t i) const;
+  // The user pointer of index i; null when i is not an index or the pool has no pointers.
+  void* pointer(std::int32_t i) const;
+  // Stores p for index i and returns it; refuses (returns null, stores nothing) when i is not an
+  // index or the pool has no pointers.
+  void* pointer(std::int32_t i, void* p);
+  // The number of strings, which is also the next index to be given out.
+  std::int32_t decodeTableMax() const { return decodeTableMax_; }
+
+  void hashStatistics(const char*) {}
+  void debugOutput(int) override {}
+
+  // The hash of s in a table of n chains (n >= 1), the same in both kinds of pool.
+  static std::int32_t hash(const char* s, std::int32_t n);
+
+ protected:
+  void init();
+
+ private:
+  KtStringPoolHash** hashTable() const { return hashTable_; }
+  char** decodeTable() const { return decodeTable_; }
+  void** pointerTable() const { return pointerTable_; }
+  std::int32_t hashTableSize() const { return hashTableSize_; }
+  std::int32_t decodeTableSize() const { return decodeTableSize_; }
+  int caseSensitive() const { return caseSensitive_; }
+
+  // Allocates empty tables; on failure the pool is left without tables.
+  void allocate(std::int32_t hashTableSize, std::int32_t decodeTableSize, int withPointers);
+  // Releases every string, node and table.
+  void empty();
+  bool growDecodeTable();
+  KtStringPoolHash* find(const char* s, std::uint32_t bucket) const;
+  std::uint32_t bucketOf(const char* s) const;
+  // A node with room for a copy of a string of `length` characters behind it.
+  KtStringPoolHash* newNode(std::size_t length);
+
+  KtStringPoolHash** hashTable_;
+  char** decodeTable_;
+  void** pointerTable_;
+  std::int32_t hashTableSize_;
+  std::int32_t decodeTableSize_;
+  std::int32_t decodeTableMax_;
+  std::uint8_t caseSensitive_;
+  // The remainder by hashTableSize_ as a multiplication: ceil(2^64 / hashTableSize_).
+  std::uint64_t reciprocal_;
+  // Nodes and their strings live in blocks released with the pool.
+  struct Block;
+  Block* blocks_;
+  char noString_;
+};
+
+#endif  // KTBASE_FILES_STRING_POOL_H

@@ -1,0 +1,225 @@
+#include "ktbase/files/string_pool.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// The pool's hash written plainly, with hardware remainders, as the reference.
+std::int32_t referenceHash(const std::string& s, std::int32_t n) {
+  std::int32_t h = 0;
+  for (char byte : s) {
+    int b = static_cast<signed char>(byte);
+    int upper = b >= 'a' && b <= 'z' ? b - 32 : b;
+    h = static_cast<std::int32_t>(static_cast<std::uint32_t>(upper) +
+                                  29u * static_cast<std::uint32_t>(h) - 48u) %
+        n;
+  }
+  if (h < 0) h = -h;
+  return h % n;
+}
+
+TEST(StringHandle, GrowsByDoublingAndKeepsItsText) {
+  KtStringHandle line;
+  EXPECT_EQ(line.capacity(), 254);
+  EXPECT_STREQ(line.pString(), "");
+  std::string expected;
+  for (int i = 0; i < 300; ++i) {
+    line.appendChar(static_cast<char>('a' + i % 26));
+    expected += static_cast<char>('a' + i % 26);
+  }
+  EXPECT_EQ(line.pString(), expected);
+  EXPECT_EQ(line.capacity(), 508);
+  EXPECT_EQ(line.strlenBuf(), 300);
+  line.appendString(nullptr);
+  line.appendString(std::string(800, 'z').c_str());
+  EXPECT_EQ(line.capacity(), 2032);
+  EXPECT_EQ(line.strlenBuf(), 1100);
+  EXPECT_EQ(line.sizeOf(), static_cast<std::int32_t>(sizeof(KtStringHandle)) + 2032);
+
+  line.empty();
+  EXPECT_STREQ(line.pString(), "");
+  EXPECT_EQ(line.capacity(), 2032);  // never shrinks
+
+  // The append buffer: the caller writes behind the text and terminates it.
+  line.appendString("ab");
+  char* tail = line.obtainAppendBuffer(3);
+  ASSERT_NE(tail, nullptr);
+  std::memcpy(tail, "cde", 4);
+  EXPECT_EQ(line.strlenBuf(), 5);
+  line.appendChar('f');
+  EXPECT_STREQ(line.pString(), "abcdef");
+}
+
+TEST(StringHandle, CopiesTakeCapacityAndText) {
+  KtStringHandle big;
+  big.appendString(std::string(600, 'q').c_str());
+  KtStringHandle small;
+  small.appendString("old");
+  small = big;
+  EXPECT_EQ(small.capacity(), 1016);
+  EXPECT_EQ(std::string(small.pString()), std::string(600, 'q'));
+  KtStringHandle attributes(big, KT_ATTRIBUTE_COPY);  // whatever the flag: the text too
+  EXPECT_EQ(attributes.strlenBuf(), 600);
+  KtStringHandle* clone = big.cloneObject();
+  EXPECT_EQ(clone->capacity(), 1016);
+  EXPECT_EQ(clone->strlenBuf(), 600);
+  delete clone;
+  KtStringHandle shrink;
+  shrink.appendString(std::string(300, 'w').c_str());
+  shrink.copyAttributes(&small);
+  small.empty();
+  small.appendString("x");
+  shrink.copyObject(&small);
+  EXPECT_STREQ(shrink.pString(), "x");
+  EXPECT_EQ(shrink.capacity(), 1016);
+}
+
+TEST(StringPool, CaseRulesAndIndexes) {
+  KtStringPool folded(7, 3, 0, 0);
+  std::int32_t node = folded.update("Node");
+  EXPECT_EQ(node, 0);
+  EXPECT_EQ(folded.update("NODE"), node);
+  EXPECT_EQ(folded.lookup("nOdE"), node);
+  EXPECT_STREQ(folded.decode(node), "NODE");
+
+  KtStringPool exact;  // (3, 3, 1, 0)
+  EXPECT_EQ(exact.update("Node"), 0);
+  EXPECT_EQ(exact.update("NODE"), 1);
+  EXPECT_EQ(exact.lookup("node"), -1);
+  EXPECT_EQ(exact.update(""), 2);  // the empty string is a string like any other
+  EXPECT_EQ(exact.lookup(""), 2);
+  EXPECT_EQ(KtStringPool::hash("", 3), 0);
+  EXPECT_EQ(exact.update(nullptr), -1);
+  EXPECT_EQ(exact.lookup(nullptr), -1);
+  EXPECT_EQ(exact.decodeTableMax(), 3);
+
+  EXPECT_STREQ(exact.decode(-1), "");
+  EXPECT_STREQ(exact.decode(3), "");
+  EXPECT_EQ(exact.pointer(0), nullptr);  // a pool without pointers
+  int target = 0;
+  EXPECT_EQ(exact.pointer(0, &target), nullptr);
+}
+
+TEST(StringPool, HashIsTheSpecifiedOne) {
+  std::mt19937 random(7);
+  const std::int32_t sizes[] = {1, 2, 3, 7, 97, 1009, 1000003, 65536, 2147483647};
+  for (int i = 0; i < 5000; ++i) {
+    std::string s;
+    std::size_t length = random() % 20;
+    for (std::size_t j = 0; j < length; ++j) s += static_cast<char>(random() % 255 + 1);
+    for (std::int32_t n : sizes) ASSERT_EQ(KtStringPool::hash(s.c_str(), n), referenceHash(s, n));
+  }
+  // Characters below '0' and negative bytes make negative intermediate remainders.
+  EXPECT_EQ(KtStringPool::hash("!", 10), 5);     // (33 - 48) rem 10 = -5, negated
+  EXPECT_EQ(KtStringPool::hash("a", 1000), 17);  // 'A' - 48
+}
+
+TEST(StringPool, GrowthRule) {
+  KtStringPool pool(3, 3, 1, 1);
+  std::vector<std::int32_t> grownAt;
+  // The decode and pointer tables grow as the last free slot would be taken: 3, 8, 15, 26, 44.
+  for (int i = 0; i < 30; ++i) {
+    pool.update(("s" + std::to_string(i)).c_str());
+    pool.pointer(i, &grownAt);
+  }
+  for (int i = 0; i < 30; ++i) {
+    EXPECT_EQ(pool.lookup(("s" + std::to_string(i)).c_str()), i);
+    EXPECT_EQ(pool.pointer(i), &grownAt);
+  }
+  // One chain, a decode table without entries: both still work.
+  KtStringPool one(1, 1, 1, 0);
+  KtStringPool none(5, 0, 0, 1);
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_EQ(one.update(std::to_string(i).c_str()), i);
+    EXPECT_EQ(none.update(("k" + std::to_string(i)).c_str()), i);
+  }
+  EXPECT_EQ(one.lookup("57"), 57);
+  EXPECT_EQ(none.lookup("K42"), 42);
+  int target = 0;
+  EXPECT_EQ(none.pointer(42, &target), &target);
+  // No hash table: nothing is stored, nothing divides by zero.
+  KtStringPool unusable(0, 4, 1, 0);
+  KtStringPool negative(-5, -5, 1, 1);
+  EXPECT_EQ(unusable.update("a"), -1);
+  EXPECT_EQ(negative.update("a"), -1);
+  EXPECT_EQ(negative.lookup("a"), -1);
+  EXPECT_STREQ(negative.decode(0), "");
+}
+
+TEST(StringPool, CopiesKeepIndexesAndShareUserPointers) {
+  KtStringPool source(11, 2, 0, 1);
+  int objects[40];
+  for (int i = 0; i < 40; ++i) {
+    ASSERT_EQ(source.update(("name" + std::to_string(i * 7)).c_str()), i);
+    source.pointer(i, &objects[i]);
+  }
+  KtStringPool copy(source);
+  KtStringPool assigned(3, 3, 1, 0);
+  assigned.update("gone");
+  assigned = source;
+  for (const KtStringPool* pool : {&copy, &assigned, source.cloneObject()}) {
+    ASSERT_EQ(pool->decodeTableMax(), 40);
+    for (int i = 0; i < 40; ++i) {
+      EXPECT_EQ(pool->lookup(("Name" + std::to_string(i * 7)).c_str()), i);  // not case-sensitive
+      EXPECT_EQ(pool->pointer(i), &objects[i]);
+    }
+    EXPECT_EQ(pool->lookup("gone"), -1);
+    if (pool != &copy && pool != &assigned) delete pool;
+  }
+  KtStringPool attributes(source, KT_ATTRIBUTE_COPY);
+  EXPECT_EQ(attributes.decodeTableMax(), 0);
+  EXPECT_EQ(attributes.update("x"), -1);  // no tables after an attribute copy
+  EXPECT_EQ(attributes.lookup("NAME0"), -1);
+}
+
+// Random identifiers, with many repeats and case variants, against std::unordered_map.
+TEST(StringPool, AgreesWithUnorderedMap) {
+  for (int caseSensitive = 0; caseSensitive <= 1; ++caseSensitive) {
+    std::mt19937 random(1234 + caseSensitive);
+    KtStringPool pool(1009, 3, caseSensitive, 0);
+    std::unordered_map<std::string, std::int32_t> oracle;
+    std::vector<std::string> stored;
+    auto key = [caseSensitive](std::string s) {
+      if (!caseSensitive)
+        for (char& c : s) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+      return s;
+    };
+    for (int step = 0; step < 40000; ++step) {
+      std::string s;
+      if (!stored.empty() && random() % 3 == 0) {
+        s = stored[random() % stored.size()];
+        for (char& c : s)  // the same identifier in another case
+          if (random() % 2)
+            c = static_cast<char>(std::islower(c) ? std::toupper(c) : std::tolower(c));
+      } else {
+        std::size_t length = 1 + random() % 12;
+        for (std::size_t j = 0; j < length; ++j) s += "abcXYZ_09.-é"[random() % 13];
+      }
+      std::string k = key(s);
+      auto found = oracle.find(k);
+      if (random() % 4 == 0) {
+        ASSERT_EQ(pool.lookup(s.c_str()), found == oracle.end() ? -1 : found->second);
+        continue;
+      }
+      std::int32_t index = pool.update(s.c_str());
+      if (found == oracle.end()) {
+        ASSERT_EQ(index, static_cast<std::int32_t>(oracle.size()));
+        oracle.emplace(k, index);
+        stored.push_back(s);
+      } else {
+        ASSERT_EQ(index, found->second);
+      }
+      ASSERT_EQ(std::string(pool.decode(index)), k);
+    }
+    EXPECT_EQ(pool.decodeTableMax(), static_cast<std::int32_t>(oracle.size()));
+  }
+}
+
+}  // namespace
