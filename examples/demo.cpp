@@ -1,9 +1,11 @@
 // A tour of what ktbase does so far: lists of objects, built, walked, spliced and copied, with
 // every birth, clone and death of an object printed so that the ownership rules show; then
-// integer geometry with the y axis up: points, segments and rectangles.
+// integer geometry with the y axis up: points, segments and rectangles; then files and strings
+// on the bundled data in examples/data.
 #include <cstdio>
 #include <string>
 
+#include "examples/demo.h"
 #include "ktbase/ktbase.h"
 
 namespace {
@@ -49,8 +51,6 @@ void show(const char* label, const KtSList& list) {
   for (KtSListIter it(&list); it; ++it) std::printf(" %s", nameOf(it.pObject()));
   std::printf("\n");
 }
-
-void heading(const char* text) { std::printf("\n== %s\n", text); }
 
 void show(const char* label, const KtRect& rect) {
   std::printf("  %-10s left %d, top %d, right %d, bottom %d (%d x %d, centre %d,%d)\n", label,
@@ -102,7 +102,11 @@ void geometry() {
 
 }  // namespace
 
-int main() {
+void heading(const char* text) { std::printf("\n== %s\n", text); }
+
+// The bundled data is read from the folder given as the first argument, or from the source
+// tree's examples/data.
+int main(int argc, char** argv) {
   heading("Building: the objects belong to main, the lists only borrow them");
   Station a("A"), b("B"), c("C"), d("D"), e("E");
   KtDList line;
@@ -163,6 +167,7 @@ int main() {
   clones.deleteAllCellsAndObjects();
 
   geometry();
+  filesDemo(argc > 1 ? argv[1] : KTBASE_DEMO_DATA);
 
   heading("Leaving main: the lists delete their cells, the stations die with main's stack");
   return 0;

@@ -7,6 +7,7 @@
 #include "ktbase/core/allocation.h"
 #include "ktbase/core/numbers.h"
 #include "ktbase/core/object.h"
+#include "ktbase/core/text.h"
 
 #include "ktbase/containers/dlist.h"
 #include "ktbase/containers/slist.h"
@@ -15,5 +16,11 @@
 #include "ktbase/geometry/point.h"
 #include "ktbase/geometry/rect.h"
 #include "ktbase/geometry/tuple.h"
+
+#include "ktbase/files/file.h"
+#include "ktbase/files/format.h"
+#include "ktbase/files/platform.h"
+#include "ktbase/files/string_pool.h"
+#include "ktbase/files/text_file.h"
 
 #endif  // KTBASE_KTBASE_H

@@ -11,12 +11,15 @@ cmake --build "$root/build-bench" -j "$jobs" >/dev/null
 csv=$(mktemp)
 trap 'rm -f "$csv"' EXIT
 for program in "$root"/build-bench/bench/ktbase_*_bench; do
-  "$program" --benchmark_out="$csv" --benchmark_out_format=csv "$@"
+  : >"$csv"
+  "$program" --benchmark_out="$csv" --benchmark_out_format=csv "$@" || true
+  grep -q '^"BM_' "$csv" || continue  # nothing of this program matched the filter
   echo
   echo "ratios, ktbase time / peer time (real time; below 1 means ktbase is faster):"
   # Rows look like "BM_Walk<Kt>/1000",iterations,real_time,...; every side other than Kt is a
   # peer (Std for the standard library, or the name of another library).
   grep '^"BM_' "$csv" | awk -F, '
+    $1 ~ /_(stddev|cv)"$/ { next }  # spreads have no meaningful ratio
     { name = $1; gsub(/"/, "", name)
       split(name, parts, /[<>]/); key = parts[1] parts[3]; side = parts[2]
       time[key, side] = $3
