@@ -223,6 +223,8 @@ TEST_F(FileTest, OpenRefusals) {
   EXPECT_FALSE(file.isOpen());
   EXPECT_EQ(file.open(path("missing").c_str(), KT_FILE_READ), KT_FILE_OPEN_ERROR);
   EXPECT_EQ(file.close(), KT_FILE_CLOSE_ERROR);
+  EXPECT_EQ(file.open(dir_.c_str(), KT_FILE_READ), KT_FILE_OPEN_ERROR);  // a directory
+  EXPECT_EQ(KtFile::fileExist(dir_.c_str()), 0);
 
   // A name longer than the name buffers is refused rather than cut to another file's name.
   std::string longName = path(std::string(300 - dir_.size(), 'n'));

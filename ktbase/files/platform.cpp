@@ -15,6 +15,11 @@
 // Descriptors
 
 namespace {
+bool isDirectory(int descriptor) {
+  struct stat status;
+  return ::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 // Empties a regular file; devices and pipes have nothing to truncate.
 bool emptyRegularFile(int descriptor) {
   struct stat status;
@@ -47,7 +52,9 @@ void* ktOpenHandle(const char* name, KtOpenHow how) {
   int locked;
   do locked = ::flock(descriptor, LOCK_EX | LOCK_NB);
   while (locked != 0 && errno == EINTR);
-  if (locked != 0 || (how == KtOpenHow::kWriteTruncate && !emptyRegularFile(descriptor))) {
+  // A directory opens for reading on POSIX, but it is no file to read.
+  if (locked != 0 || isDirectory(descriptor) ||
+      (how == KtOpenHow::kWriteTruncate && !emptyRegularFile(descriptor))) {
     ::close(descriptor);
     return KT_INVALID_HANDLE;
   }
