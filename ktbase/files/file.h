@@ -100,7 +100,8 @@ class KtFile : public KtObject {
   // Reads one line into `line` (emptied first). A buffered file ends a line at LF, CR, CR LF or
   // LF CR and gives it with one line feed at its end; a last line without ending comes without
   // one, with the end-of-file flag set. A zero byte ends the data. A call with nothing left gives
-  // an empty line, KT_FILE_READ_ERROR and both flags.
+  // an empty line, KT_FILE_READ_ERROR and both flags. Mode 2 reads without the buffer, byte by
+  // byte, as ktInternalRead does: the line keeps its ending (a CR, after at most one LF).
   virtual KtFileCodeEnum readString(KtStringHandle& line);
   // Reads up to `count` bytes; `count` becomes the number delivered, and fewer than asked sets
   // the end-of-file flag.

@@ -107,7 +107,7 @@ TEST(StringPool, CaseRulesAndIndexes) {
   EXPECT_EQ(exact.pointer(0, &target), nullptr);
 }
 
-TEST(StringPool, HashIsTheSpecifiedOne) {
+TEST(StringPool, HashMatchesThePlainRemainderForm) {
   std::mt19937 random(7);
   const std::int32_t sizes[] = {1, 2, 3, 7, 97, 1009, 1000003, 65536, 2147483647};
   for (int i = 0; i < 5000; ++i) {
