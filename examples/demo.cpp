@@ -1,7 +1,7 @@
 // A tour of what ktbase does so far: lists of objects, built, walked, spliced and copied, with
-// every birth, clone and death of an object printed so that the ownership rules show; then
-// integer geometry with the y axis up: points, segments and rectangles; then files and strings
-// on the bundled data in examples/data.
+// every birth, clone and death of an object printed so that the ownership rules show; sorting,
+// the hash table, trees, heaps, sorted and typed lists; then integer geometry with the y axis up:
+// points, segments and rectangles; then files and strings on the bundled data in examples/data.
 #include <cstdio>
 #include <string>
 
@@ -166,6 +166,8 @@ int main(int argc, char** argv) {
   show("clones", clones);
   clones.deleteAllCellsAndObjects();
 
+  sortingDemo();
+  containersDemo();
   geometry();
   filesDemo(argc > 1 ? argv[1] : KTBASE_DEMO_DATA);
 

@@ -9,4 +9,10 @@ void heading(const char* text);
 // temporary directory and reads it back.
 void filesDemo(const char* dataDir);
 
+// Sorts lists of objects three ways and maps identifiers with the index hash table.
+void sortingDemo();
+
+// A sorted tree, a heap with a changed key, a sorted list and a list of points.
+void containersDemo();
+
 #endif  // KTBASE_EXAMPLES_DEMO_H

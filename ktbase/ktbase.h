@@ -9,8 +9,14 @@
 #include "ktbase/core/object.h"
 #include "ktbase/core/text.h"
 
+#include "ktbase/containers/bin_heap.h"
+#include "ktbase/containers/bin_tree.h"
 #include "ktbase/containers/dlist.h"
+#include "ktbase/containers/hash_table.h"
+#include "ktbase/containers/list_sort.h"
 #include "ktbase/containers/slist.h"
+#include "ktbase/containers/sorted_list.h"
+#include "ktbase/containers/typed_list.h"
 
 #include "ktbase/geometry/platform.h"
 #include "ktbase/geometry/point.h"
