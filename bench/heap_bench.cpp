@@ -21,11 +21,6 @@
 
 namespace {
 
-// Freed memory goes straight back to the allocator's free space and stays in the process, so that
-// every round builds in warm memory laid out in allocation order, whatever order the previous
-// round freed its elements in: the allocator's state after a round does not favour either side.
-const int kMallocSettings = (mallopt(M_MXFAST, 0), mallopt(M_TRIM_THRESHOLD, 1 << 30), 0);
-
 KtObject* objectFor(std::size_t i) { return reinterpret_cast<KtObject*>((i + 1) * 16); }
 
 // Several key sets, used in turn: n keys in [0, n) in random order (some repeat), and for the key
@@ -113,6 +108,11 @@ struct Std {
   }
 };
 
+// Hands freed memory back to the system before a round builds its heap, so that the elements come
+// out of fresh memory in allocation order whatever the previous round freed, and in what order.
+// Outside the clock; the allocator keeps its default settings.
+void freshMemory() { malloc_trim(0); }
+
 double seconds(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -126,6 +126,7 @@ void BM_HeapInsert(benchmark::State& state) {
   for (auto _ : state) {
     const KeySet& keySet = sets[round++ % sets.size()];
     typename Side::Heap heap;
+    freshMemory();
     auto start = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < n; ++i) Side::push(heap, keySet.keys[i], objectFor(i));
     state.SetIterationTime(seconds(start));
@@ -143,6 +144,7 @@ void BM_HeapExtract(benchmark::State& state) {
   for (auto _ : state) {
     const KeySet& keySet = sets[round++ % sets.size()];
     typename Side::Heap heap;
+    freshMemory();
     for (std::size_t i = 0; i < n; ++i) Side::push(heap, keySet.keys[i], objectFor(i));
     auto start = std::chrono::steady_clock::now();
     std::int64_t sum = 0;
@@ -163,6 +165,7 @@ void BM_HeapDecrease(benchmark::State& state) {
   for (auto _ : state) {
     const KeySet& keySet = sets[round++ % sets.size()];
     typename Side::Heap heap;
+    freshMemory();
     for (std::size_t i = 0; i < n; ++i) handles[i] = Side::push(heap, keySet.keys[i], objectFor(i));
     auto start = std::chrono::steady_clock::now();
     for (std::size_t i : keySet.changeOrder)

@@ -18,11 +18,6 @@
 
 namespace {
 
-// Freed memory goes straight back to the allocator's free space and stays in the process, so that
-// every round builds in warm memory laid out in allocation order, whatever order the previous
-// round freed its elements in: the allocator's state after a round does not favour either side.
-const int kMallocSettings = (mallopt(M_MXFAST, 0), mallopt(M_TRIM_THRESHOLD, 1 << 30), 0);
-
 // Several key sets, used in turn, so that the branch predictor cannot learn one: n keys drawn from
 // [0, n) (some repeat), and for each set a removal order of its own.
 struct KeySet {
@@ -85,6 +80,11 @@ struct Std {
   }
 };
 
+// Hands freed memory back to the system before a round builds its tree, so that the cells come
+// out of fresh memory in allocation order whatever the previous round freed, and in what order.
+// Outside the clock; the allocator keeps its default settings.
+void freshMemory() { malloc_trim(0); }
+
 double seconds(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -98,6 +98,7 @@ void BM_TreeInsert(benchmark::State& state) {
   for (auto _ : state) {
     const KeySet& keys = sets[round++ % sets.size()];
     typename Side::Tree tree;
+    freshMemory();
     auto start = std::chrono::steady_clock::now();
     for (const KtInt& object : keys.objects) Side::insert(tree, object);
     state.SetIterationTime(seconds(start));
@@ -116,6 +117,7 @@ void BM_TreeRemove(benchmark::State& state) {
   for (auto _ : state) {
     const KeySet& keys = sets[round++ % sets.size()];
     typename Side::Tree tree;
+    freshMemory();
     for (std::size_t i = 0; i < n; ++i) handles[i] = Side::insert(tree, keys.objects[i]);
     auto start = std::chrono::steady_clock::now();
     for (std::size_t i : keys.removalOrder) Side::remove(tree, handles[i]);
@@ -131,6 +133,7 @@ void BM_TreeWalk(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
   const auto& sets = keySets(n);
   std::vector<typename Side::Tree> trees(sets.size());
+  freshMemory();
   for (std::size_t set = 0; set < sets.size(); ++set)
     for (const KtInt& object : sets[set].objects) Side::insert(trees[set], object);
   std::size_t round = 0;
