@@ -3,6 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ktbase/files/format.h"
 #include "ktbase/files/posix_io.h"
 
@@ -48,12 +52,26 @@ void* openByMode(const char* name, KtFileModeEnum mode, KtByteOrderEnum* order) 
 }
 
 // Bytes that are no line stop (zero, line feed, carriage return) from `p` on, at most `n`.
-// Eight bytes at a time: a word holds a stop when one of its bytes, xor the stop, is zero.
+// Sixteen bytes at a time where SSE2 is there (every x86-64), else eight: a word holds a stop
+// when one of its bytes, xor the stop, is zero. Never reads past p + n.
 std::size_t ordinaryRun(const char* p, std::size_t n) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i lineFeed = _mm_set1_epi8('\n');
+  const __m128i carriageReturn = _mm_set1_epi8('\r');
+  for (; i + 16 <= n; i += 16) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    __m128i stops = _mm_or_si128(
+        _mm_cmpeq_epi8(bytes, zero),
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, carriageReturn)));
+    int mask = _mm_movemask_epi8(stops);
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+  }
+#endif
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
   constexpr std::uint64_t kHighs = 0x8080808080808080ull;
   auto hasZeroByte = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
-  std::size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     std::uint64_t word;
     std::memcpy(&word, p + i, 8);

@@ -66,9 +66,8 @@ void KtStringHandle::KtStringHandleattributeCopy(const KtStringHandle& source) {
   KtStringHandledeepCopy(source);
 }
 
-std::int32_t KtStringHandle::strlenBuf() const {
-  if (length_ < 0) length_ = static_cast<std::int32_t>(std::strlen(string_));
-  return length_;
+std::int32_t KtStringHandle::measure() const {
+  return length_ = static_cast<std::int32_t>(std::strlen(string_));
 }
 
 void KtStringHandle::needCapacity(std::int32_t n) {
@@ -94,25 +93,13 @@ void KtStringHandle::increaseLength(std::int32_t n) {
 
 void KtStringHandle::appendBytes(const char* bytes, std::int32_t n) {
   if (n <= 0) return;
-  increaseLength(n);
   std::int32_t length = strlenBuf();
+  if (static_cast<std::int64_t>(length) + n + 2 > capacity_) increaseLength(n);
   std::int32_t room = capacity_ - 1 - length;
   if (n > room) n = room;
   std::memcpy(string_ + length, bytes, static_cast<std::size_t>(n));
   length_ = length + n;
   string_[length_] = 0;
-}
-
-void KtStringHandle::appendChar(char c) {
-  // Hot in byte-by-byte line reading: the common case skips the capacity call.
-  std::int32_t length = strlenBuf();
-  if (length + 2 < capacity_) {
-    string_[length] = c;
-    string_[length + 1] = 0;
-    length_ = length + 1;
-    return;
-  }
-  appendBytes(&c, 1);
 }
 
 void KtStringHandle::appendString(const char* s) {

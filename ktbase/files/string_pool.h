@@ -31,7 +31,7 @@ class KtStringHandle : public KtObject {
 
   const char* pString() const { return string_; }
   std::int32_t capacity() const { return capacity_; }
-  std::int32_t strlenBuf() const;
+  std::int32_t strlenBuf() const { return length_ >= 0 ? length_ : measure(); }
 
   // The text becomes empty; the buffer and its capacity stay.
   void empty() {
@@ -42,7 +42,14 @@ class KtStringHandle : public KtObject {
   void needCapacity(std::int32_t n);
   // Makes room for n more characters behind the text: needCapacity(length + 1 + n).
   void increaseLength(std::int32_t n);
-  void appendChar(char c);
+  void appendChar(char c) {
+    if (length_ >= 0 && length_ + 2 < capacity_) {  // room without growing
+      string_[length_] = c;
+      string_[++length_] = 0;
+    } else {
+      appendBytes(&c, 1);
+    }
+  }
   // Appends s (nothing for null).
   void appendString(const char* s);
   // Makes room for n + 1 more characters and returns the address of the terminator, where the
@@ -68,6 +75,8 @@ class KtStringHandle : public KtObject {
   }
   // Appends n bytes of `bytes` (which may hold no terminator).
   void appendBytes(const char* bytes, std::int32_t n);
+  // Counts the text's length into the cache.
+  std::int32_t measure() const;
   // Frees the buffer unless it is the spare one.
   void release();
 
