@@ -52,16 +52,18 @@ KtFileCodeEnum KtTextFile::writeText(const char* text, bool newLine) {
 
 KtFileCodeEnum KtTextFile::write(const char* text) { return writeString(text); }
 
-KtFileCodeEnum KtTextFile::write(int value) {
+KtFileCodeEnum KtTextFile::writeInteger(std::uint32_t bits, bool isSigned, bool newLine) {
   char text[kNumberSize] = {};
-  ktFormat(text, sizeof text, "%ld", value);
-  return writeText(text, false);
+  ktFormat(text, sizeof text, isSigned ? "%ld" : "%lu", bits);
+  return writeText(text, newLine);
+}
+
+KtFileCodeEnum KtTextFile::write(int value) {
+  return writeInteger(static_cast<std::uint32_t>(value), true, false);
 }
 
 KtFileCodeEnum KtTextFile::write(unsigned int value) {
-  char text[kNumberSize] = {};
-  ktFormat(text, sizeof text, "%lu", value);
-  return writeText(text, false);
+  return writeInteger(static_cast<std::uint32_t>(value), false, false);
 }
 
 KtFileCodeEnum KtTextFile::writeDouble(double value, const char* format, bool newLine) {
@@ -92,15 +94,11 @@ KtFileCodeEnum KtTextFile::writeTrueOrFalse(int value) {
 KtFileCodeEnum KtTextFile::writeLine(const char* text) { return writeText(text, true); }
 
 KtFileCodeEnum KtTextFile::writeLine(int value) {
-  char text[kNumberSize] = {};
-  ktFormat(text, sizeof text, "%ld", value);
-  return writeText(text, true);
+  return writeInteger(static_cast<std::uint32_t>(value), true, true);
 }
 
 KtFileCodeEnum KtTextFile::writeLine(unsigned int value) {
-  char text[kNumberSize] = {};
-  ktFormat(text, sizeof text, "%lu", value);
-  return writeText(text, true);
+  return writeInteger(static_cast<std::uint32_t>(value), false, true);
 }
 
 KtFileCodeEnum KtTextFile::writeLine(double value) { return writeDouble(value, "%lf", true); }

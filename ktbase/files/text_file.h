@@ -68,6 +68,8 @@ class KtTextFile : public KtFile {
   // when either fails.
   KtFileCodeEnum writeText(const char* text, bool newLine);
   KtFileCodeEnum writeDouble(double value, const char* format, bool newLine);
+  // "%ld" (isSigned) or "%lu" of a 32-bit value.
+  KtFileCodeEnum writeInteger(std::uint32_t bits, bool isSigned, bool newLine);
   // Reads a line into `line` for a conversion; the error flag unless at the end of the data.
   KtFileCodeEnum readConversionLine(KtStringHandle& line);
   KtFileCodeEnum refuseConversion();
