@@ -29,4 +29,10 @@
 #include "ktbase/files/string_pool.h"
 #include "ktbase/files/text_file.h"
 
+#include "ktbase/oml/oml_bin_value.h"
+#include "ktbase/oml/oml_extension.h"
+#include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_object.h"
+#include "ktbase/oml/oml_static.h"
+
 #endif  // KTBASE_KTBASE_H
