@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs, with apt-get and only when they are missing, the Debian packages the build needs.
-# Usage: scripts/deps.sh [bench] [format] [pkgconfig]
+# Usage: scripts/deps.sh [bench] [format] [pkgconfig] [clang]
 # (bench brings Google Benchmark and the header-only Boost that some benchmarks compare with)
 set -euo pipefail
 
@@ -17,6 +17,7 @@ for extra in "$@"; do
       ;;
     format) command -v clang-format >/dev/null 2>&1 || need+=(clang-format) ;;
     pkgconfig) command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config) ;;
+    clang) command -v clang++ >/dev/null 2>&1 || need+=(clang) ;;
     *) echo "deps.sh: unknown extra '$extra'" >&2; exit 2 ;;
   esac
 done

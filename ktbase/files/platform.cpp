@@ -97,6 +97,14 @@ bool ktSeekEnd(void* handle) {
   return ktIsValidHandle(handle) && ::lseek(ktDescriptorOf(handle), 0, SEEK_END) >= 0;
 }
 
+bool ktFileIdentity(void* handle, std::uint64_t* device, std::uint64_t* inode) {
+  struct stat status;
+  if (!ktIsValidHandle(handle) || ::fstat(ktDescriptorOf(handle), &status) != 0) return false;
+  *device = static_cast<std::uint64_t>(status.st_dev);
+  *inode = static_cast<std::uint64_t>(status.st_ino);
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // The library's free functions
 

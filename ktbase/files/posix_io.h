@@ -37,5 +37,8 @@ std::ptrdiff_t ktReadOnce(void* handle, void* bytes, std::size_t count);
 bool ktWriteAll(void* handle, const void* bytes, std::size_t count, std::size_t* written);
 // Moves to the end of the file; false on failure.
 bool ktSeekEnd(void* handle);
+// The device and inode of the open file: one file reached by two names has one identity. False
+// when the system cannot tell.
+bool ktFileIdentity(void* handle, std::uint64_t* device, std::uint64_t* inode);
 
 #endif  // KTBASE_FILES_POSIX_IO_H

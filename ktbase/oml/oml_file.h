@@ -1,18 +1,59 @@
-// KtOMLFile reads and writes OML files. This first part holds what the OML objects and
-// extensions reach through a file: the grammar and the extension it works with, the index table
-// of written and read objects, and the message counters with their limits.
+// KtOMLFile reads and writes OML files, in the text and in the binary encoding, against a
+// grammar (KtOMLStatic).
 //
-// Borrows the grammar and the extension; owns the index table.
+// Reading. readOMLFile takes a file name and a grammar; the lowest layer turns the characters
+// (or bytes) of the file and of the files it includes into tokens, one token of look-ahead at a
+// time. Every problem found is a numbered message ("Error #018 (model.oml:12:7) unterminated
+// string !"), counted, collected in the optional message buffers and handed to the virtual
+// vErrorMessage / vWarningMessage. An error stops object building; a fatal error (a file that
+// cannot be opened or closed, memory, too many errors or warnings) ends the input at once and
+// silences every later report. The result is 0 after a clean reading, else errorCode: 4 after a
+// reported error or a failed read, 2 when a file could not be opened, 3 when one could not be
+// closed, 6 without a file name or grammar.
+//
+// Ownership. Borrows the grammar and the extension; owns the index table, the message buffers,
+// the reader's pools, the open input files and the look-ahead token. A token taken with
+// nextToken belongs to the caller, who hands it back with releaseToken (or deletes it).
+//
+// Places. Text: the line number in the file (from 1) and the position of the character in its
+// line (from 1), kept in 32 bits, so that long lines are reported right. Binary: the number of
+// bytes read from the file so far, and position 0.
 #ifndef KTBASE_OML_OML_FILE_H
 #define KTBASE_OML_OML_FILE_H
 
 #include <cstdint>
 
 #include "ktbase/files/text_file.h"
+#include "ktbase/oml/oml_token.h"
 
 class KtIndexHashTable;
 class KtOMLExtension;
 class KtOMLStatic;
+class KtOMLSyntaxObject;
+class KtObject;
+
+// One open input file: where reading stands in it. The innermost file is on top of the stack.
+struct KtOpenFileList {
+  std::int32_t fileNameIndex;   // in the reader's string pool, -1 without a name
+  std::int32_t line;            // text: lines read so far; binary: bytes read so far
+  std::int32_t position;        // text: characters taken from the current line
+  KtStringHandle lineBuffer;    // text: the current line, ending in one line feed
+  const char* pCurrent;         // text: the next unread character; null when exhausted
+  char* pBlock;                 // binary: the current block (owned)
+  const char* pBinary;          // binary: the next unread byte of the block
+  std::int32_t binaryCount;     // binary: bytes left in the block
+  KtFile file;                  // the file itself, read through its own buffer
+  std::uint64_t device, inode;  // its identity, against include cycles
+  KtOpenFileList* pNext;        // the file that included this one
+};
+
+// One open bracket: its kind and where it was read.
+struct KtBracketList {
+  char kind;
+  std::int32_t fileNameIndex;
+  std::int32_t line;
+  std::int32_t position;
+};
 
 class KtOMLFile : public KtTextFile {
   KT_OBJECT_CAST(KtOMLFile)
@@ -23,13 +64,14 @@ class KtOMLFile : public KtTextFile {
   KtOMLFile& operator=(const KtOMLFile&) = delete;
   ~KtOMLFile() override;
 
+  KtOMLStatic* pOMLStatic() const { return pOMLStatic_; }
   KtOMLExtension* pOMLExtension() const { return pOMLExtension_; }
   KtOMLExtension* pOMLExtension(KtOMLExtension* extension) { return pOMLExtension_ = extension; }
   // The map from objects to their numeric ids, when the reading or writing keeps one.
   KtIndexHashTable* pIndexHashTable() const { return pIndexHashTable_; }
 
-  // The number of errors and warnings reported since the reading began, and the counts at which
-  // reading stops (16 and 32000 at first).
+  // Message counters since the reading began, and the counts at which reading stops (16 errors,
+  // 32000 warnings at first).
   int numberOfErrors() const { return numberOfErrors_; }
   int numberOfErrors(int count) { return numberOfErrors_ = count; }
   int numberOfWarnings() const { return numberOfWarnings_; }
@@ -37,14 +79,185 @@ class KtOMLFile : public KtTextFile {
   int maxNumberOfErrors(int count) { return maxNumberOfErrors_ = count; }
   int maxNumberOfWarnings() const { return maxNumberOfWarnings_; }
   int maxNumberOfWarnings(int count) { return maxNumberOfWarnings_ = count; }
+  // The message buffers. A negative size returns the buffer unchanged; otherwise the old buffer
+  // is freed and one of `size` bytes (none for 0) made, empty, and returned. A message line is
+  // appended while the buffer's text stays below size - 6 characters; a line that does not fit
+  // whole is cut there and "...\n" follows when it fits. initParser empties the buffers.
+  char* pErrorStringBuffer(int size);
+  char* pWarningStringBuffer(int size);
+  char* pErrorStringBuffer() const { return pErrorStringBuffer_; }
+  char* pWarningStringBuffer() const { return pWarningStringBuffer_; }
+  unsigned int errorStringBufferSize() const { return errorStringBufferSize_; }
+  unsigned int warningStringBufferSize() const { return warningStringBufferSize_; }
+  // The fatal flag: set by a fatal error, it ends the input and silences every later report.
+  int isFatalError() const { return fatalError_; }
+  void setFatalError() { fatalError_ = 1; }
+  void clearFatalError() { fatalError_ = 0; }
+  KtFileCodeEnum errorCode() const { return errorCode_; }
 
-  // The text file's size plus the file's own members and its index table.
+  // Reads `fileName` (binary when `binary` is set) against `grammar`. Returns 0, or errorCode
+  // (see above); KT_FILE_READ_ARGUMENT_ERROR without a name or grammar. `reserved` is unused.
+  virtual KtFileCodeEnum readOMLFile(const char* fileName, KtOMLStatic* grammar,
+                                     KtObject* expectedTopLevelObject,
+                                     std::int32_t expectedObjTypeIDIndex, int binary,
+                                     int makeIndexHashTable, int reserved);
+  // Prepares a reading: takes the grammar, resets counters, flags and buffers, makes the
+  // reader's pools from the grammar's sizes, and keeps or drops the index table.
+  virtual void initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObject,
+                          std::int32_t expectedObjTypeIDIndex, int makeIndexHashTable);
+  // Ends a reading: closes every input file, forgets open brackets and the look-ahead token,
+  // and releases the reader's pools.
+  virtual void cleanup();
+
+  // The text file's size plus the file's own members, its index table and message buffers.
   std::int32_t sizeOf() const override;
+
+  // Returns 1 iff characters come from an in-memory text instead of a file.
+  int auxCLIMode() const { return pAuxCLIBuffer_ != nullptr; }
+  // The path name of the input file closed last (a 260-byte buffer made on first use); the
+  // setter copies at most 259 characters (null gives the empty text).
+  char* pPreviousPathName();
+  char* pPreviousPathName(const char* text);
+
+  KtObject* pExpectedTopLevelObject() const { return pExpectedTopLevelObject_; }
+  std::int32_t expectedTopLevelObjTypeIDIndex() const { return expectedTopLevelObjTypeIDIndex_; }
+  std::int32_t topLevelObjectIDIndex() const { return topLevelObjectIDIndex_; }
 
  protected:
   void init();
 
+  // Slot after KtTextFile's: the text file's stripping, then one line feed appended (the text
+  // must have room for it).
+  char* stripBuffer(char* text) override;
+
+  // Reports a message; the defaults format, collect and limit them (see above). A line below 0
+  // means a message without place.
+  virtual void vErrorMessage(const char* file, std::int32_t line, int position, int code,
+                             const char* text, int fatal);
+  virtual void vWarningMessage(const char* file, std::int32_t line, int position, int code,
+                               const char* text);
+
+  // Where reading stands: the innermost file's line, position and name; -1, -1 and "" when no
+  // file is open.
+  std::int32_t line() const;
+  int position() const;
+  std::int32_t fileNameIndex() const;
+  const char* pFileNameString() const;
+
+  // While set, characters come from this text (and are taken from its front) instead of a file.
+  char** pAuxCLIBuffer(char** text);
+
  private:
+  friend struct KtOMLFileProbe;  // lets the tests drive the lexical layer
+
+  // ----- diagnostics (oml_diagnostics.cpp)
+  // The place of a report: a file-name index (or a name), a line and a position; a line below
+  // 0 is no place.
+  struct Place {
+    std::int32_t fileNameIndex;
+    const char* fileName;
+    std::int32_t line;
+    std::int32_t position;
+  };
+  Place here() const;
+  Place at(std::int32_t fileNameIndex, const KtOMLToken* token) const;
+  static Place nowhere() { return Place{-1, nullptr, -1, -1}; }
+  void internalErrorMessage(int code, const Place& place, const char* a = nullptr,
+                            const char* b = nullptr, const char* c = nullptr, int fatal = 0);
+  void internalWarningMessage(int code, const Place& place);
+  // Formats `format` with up to three texts into a new buffer (free with std::free); null when
+  // memory runs out.
+  static char* formatMessage(const char* format, const char* a, const char* b, const char* c);
+  void appendToBuffer(char* buffer, unsigned int size, unsigned int& length, const char* text);
+  void emitMessage(const char* severity, int code, bool padWithBlanks, const char* file,
+                   std::int32_t line, int position, const char* text, char* buffer,
+                   unsigned int size, unsigned int& length);
+
+  // Reads the named file to its end (oml_file.cpp).
+  void parse(const char* fileName);
+
+  // ----- input files and characters (oml_lexer.cpp)
+  // Opens `name` on top of the stack; fatal error 13 and errorCode 2 when it cannot be opened
+  // (or is open already further down: an include cycle).
+  void pushFile(const char* name);
+  // Closes the innermost file (fatal error 14 and errorCode 3 when that fails).
+  void popFile();
+  // Reads the innermost file's next line or block; false at its end.
+  bool nextLine(KtOpenFileList* file);
+  bool nextBinaryBuffer(KtOpenFileList* file);
+  inline char nextChar();
+  inline char lookAheadChar() const;
+  // The next character of the innermost file only: 0 at its end (the file stays open).
+  inline char nextCharInFile();
+  inline char nextBinaryChar();
+  inline bool nextBinaryByteInFile(unsigned char& byte);
+  // The character source, in text: the record read from (the aux pseudo-file in aux mode).
+  inline KtOpenFileList* source() const;
+
+  // ----- tokens (oml_lexer.cpp)
+  KtOMLToken* lookAheadToken();
+  // Takes the look-ahead token; joins adjacent binary sequences into the first.
+  KtOMLToken* nextToken();
+  // Hands a token back to the reader (its binary value is destroyed); null is ignored.
+  void releaseToken(KtOMLToken* token);
+  KtOMLToken* newToken(KtOMLTokenTagEnum tag, std::int32_t value);
+  KtOMLToken* readTextToken(char c);
+  KtOMLToken* readBinaryToken(unsigned char tag);
+  char skipTextWhiteSpace(char c);
+  KtOMLToken* checkCharToken(char c);
+  void trackBracket(char c);
+  void pushBracket(char kind);
+  void popBracket(char kind);
+  void skipBlock(int level);
+  void skipRestOfLine();
+  KtOMLToken* readTextString();
+  KtOMLToken* readTextIdentifier(char first);
+  KtOMLToken* readTextFullScope();
+  KtOMLToken* readTextNumber(char first);
+  KtOMLToken* readTextAddressOrReal(std::int32_t firstDigits);
+  KtOMLToken* readTextRealRest(bool fraction);
+  KtOMLToken* readTextPointReal();
+  KtOMLToken* readTextBinValue();
+  // Reads the scope components behind a first one already in scratch_; tag 10 or 14.
+  KtOMLToken* readTextScopeRest();
+  bool readTextScopeComponent();
+  KtOMLToken* classifyIdentifier(const char* word);
+  bool readBinaryIndex(unsigned char tag, std::int32_t& value);
+  KtOMLToken* readBinaryString(bool asScope, bool fullScope);
+  KtOMLToken* readBinaryReal(unsigned char tag);
+  KtOMLToken* readBinaryBinValue();
+  KtOMLToken* binaryIndexToken(KtOMLTokenTagEnum tag, unsigned char byte, std::int32_t limit);
+  // Removes the escape sequences of a string, in place; returns `text`.
+  static char* removeEscapeSequences(char* text);
+
+  // Appends the run of characters of the given classes at the read position to the scratch
+  // text and moves past it; its length.
+  std::int32_t takeRun(unsigned char classes);
+  // The scratch text in which a token is assembled; false (after fatal error 12) when memory
+  // runs out.
+  bool scratchReserve(std::int64_t more);
+  // Empties the scratch text (which then always has a buffer).
+  bool scratchReset();
+  bool scratchAppend(const char* text, std::int64_t n);
+  bool scratchPush(char c) {
+    return scratchLength_ < scratchCapacity_ - 1 ? (scratch_[scratchLength_++] = c, true)
+                                                 : scratchAppend(&c, 1);
+  }
+  // Terminates the scratch text and returns it.
+  char* scratchText() {
+    scratch_[scratchLength_] = 0;
+    return scratch_;
+  }
+  void memoryExhausted();
+
+  // ----- the reader's pools (oml_file.cpp)
+  std::int32_t storeStringIndex(const char* text);
+  std::int32_t storeObjectIDIndex(const char* text);
+  std::int32_t storeFieldIDIndex(const char* name);
+  std::int32_t grammarSectionCount() const;
+  std::int32_t grammarFieldCount() const;
+  void releasePools();
+
   KtOMLStatic* pOMLStatic_;
   KtOMLExtension* pOMLExtension_;
   KtIndexHashTable* pIndexHashTable_;
@@ -52,6 +265,50 @@ class KtOMLFile : public KtTextFile {
   int numberOfWarnings_;
   int maxNumberOfErrors_;
   int maxNumberOfWarnings_;
+  char* pErrorStringBuffer_;
+  char* pWarningStringBuffer_;
+  unsigned int errorStringBufferSize_;
+  unsigned int warningStringBufferSize_;
+  std::uint8_t inUncheckedSection_;
+  std::uint8_t fatalError_;
+  std::uint8_t oneline_;
+  std::int16_t indent_;
+  KtFileCodeEnum errorCode_;
+  int ignoreField_;
+  KtStringPool* pStringPool_;
+  KtStringPool* pUnknownSectionIDPool_;
+  KtStringPool* pUnknownFieldIDPool_;
+  KtStringPool* pUncheckedFieldIDPool_;
+  KtStringPool* pObjectIDPool_;
+  KtFileModeEnum saveMode_;
+  KtOpenFileList* pFileDescriptor_;
+  KtBracketList* pBracketStack_;  // an array of bracketCapacity_ entries, bracketLevel_ in use
+  int bracketLevel_;
+  int bracketSkipLevel_;
+  KtOMLToken* pLookAheadToken_;
+  KtOMLSyntaxObject* pSyntaxTree_;
+  KtObject* pTopLevelObject_;
+  std::int32_t topLevelObjectIDIndex_;
+  KtObject* pExpectedTopLevelObject_;
+  std::int32_t expectedTopLevelObjTypeIDIndex_;
+  char** pAuxCLIBuffer_;
+  char* pPreviousPathName_;
+
+  // Beyond the file's named members: the bracket array's size, the used lengths of the message
+  // buffers, the number of open input files, the aux pseudo-file, whether a skipped block is
+  // being read (its words and strings are not stored), recycled tokens and the scratch text.
+  int bracketCapacity_;
+  unsigned int errorStringLength_;
+  unsigned int warningStringLength_;
+  int openFileCount_;
+  KtOpenFileList* pAuxFile_;
+  int skipping_;
+  static constexpr int kSpareTokens = 16;
+  KtOMLToken* spareTokens_[kSpareTokens];
+  int spareTokenCount_;
+  char* scratch_;
+  std::int32_t scratchLength_;
+  std::int32_t scratchCapacity_;
 };
 
 #endif  // KTBASE_OML_OML_FILE_H

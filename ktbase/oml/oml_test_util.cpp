@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "ktbase/oml/oml_bin_value.h"
+
 namespace {
 
 std::string name(const KtStringPool* pool, std::int32_t i) {
@@ -33,6 +35,15 @@ void dumpSections(const KtOMLStatic& g, const KtOMLDefSection* list, const std::
 }
 
 }  // namespace
+
+KtOMLStatic* newCorpusGrammar() {
+  static const KtOMLStaticVEStruct values[] = {{"box", 1}, {"circle", 2}, {nullptr, 0}};
+  static const char* const definitions[] = {
+      "O Graph", "F label S", "F node I", "S layout", "F spacing R", "}",    "T Node",
+      "}",       "O Node",    "F x I",    "F y I",    "}",           nullptr};
+  return new KtOMLStatic(static_cast<const char* const*>(nullptr), nullptr, values, definitions,
+                         100, 100, 100, 100, 100, 100);
+}
 
 std::string dumpFields(const KtOMLStatic& g, const KtOMLDefField* list) {
   std::string text;
@@ -77,4 +88,158 @@ std::string dumpGrammar(const KtOMLStatic& g) {
     dumpSections(g, type->pSectionList, "  ", out);
   }
   return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The lexical layer
+
+std::string KtOMLFileProbe::token(KtOMLFile& file, const KtOMLToken* t) {
+  const KtOMLStatic* g = file.pOMLStatic_;
+  auto name = [](const KtStringPool* pool, std::int32_t i) {
+    return pool != nullptr && i >= 0 && i < pool->decodeTableMax() ? std::string(pool->decode(i))
+                                                                   : "#" + std::to_string(i);
+  };
+  char buffer[64];
+  std::string text;
+  switch (t->tag()) {
+    case OML_TOKEN_OPEN_BRACKET:
+    case OML_TOKEN_CLOSE_BRACKET:
+    case OML_TOKEN_ASSIGN:
+    case OML_TOKEN_SEMICOLON:
+      text = std::string(1, t->character());
+      break;
+    case OML_TOKEN_INTEGER:
+      text = "int " + std::to_string(t->intValue());
+      break;
+    case OML_TOKEN_STRING: {
+      text = "str \"";
+      const std::string value = name(file.pStringPool_, t->index());
+      for (const char* c = value.c_str(); *c != 0; ++c) {
+        if (*c >= 32 && *c < 127 && *c != '\\') {
+          text += *c;
+        } else {
+          std::snprintf(buffer, sizeof buffer, "\\%02x", static_cast<unsigned char>(*c));
+          text += buffer;
+        }
+      }
+      text += "\"";
+      break;
+    }
+    case OML_TOKEN_VALUE:
+      text = "val " + name(KtOMLStaticProbe::values(*g), t->index());
+      break;
+    case OML_TOKEN_OBJTYPE:
+      text = "type " + name(KtOMLStaticProbe::types(*g), t->index());
+      break;
+    case OML_TOKEN_SECTION: {
+      const std::int32_t known = file.grammarSectionCount();
+      text = "sec " + (t->index() < known
+                           ? name(KtOMLStaticProbe::sections(*g), t->index())
+                           : name(file.pUnknownSectionIDPool_, t->index() - known) + "*");
+      break;
+    }
+    case OML_TOKEN_FIELD: {
+      const std::int32_t known = file.grammarFieldCount();
+      if (t->unknownField() != 0)
+        text = "field? " + name(file.pUnknownFieldIDPool_, t->index());
+      else
+        text = "field " + (t->index() < known
+                               ? name(KtOMLStaticProbe::fields(*g), t->index())
+                               : name(file.pUncheckedFieldIDPool_, t->index() - known) + "*");
+      break;
+    }
+    case OML_TOKEN_SCOPE:
+      text = "scope " + name(file.pObjectIDPool_, t->index());
+      break;
+    case OML_TOKEN_REAL:
+      std::snprintf(buffer, sizeof buffer, "real %.17g", t->realValue());
+      text = buffer;
+      break;
+    case OML_TOKEN_IPADDRESS: {
+      const std::uint32_t a = t->ipAddress();
+      std::snprintf(buffer, sizeof buffer, "ip %u.%u.%u.%u", a >> 24, a >> 16 & 255, a >> 8 & 255,
+                    a & 255);
+      text = buffer;
+      break;
+    }
+    case OML_TOKEN_BINVALUE: {
+      text = "bin ";
+      const KtOMLBinValue* v = t->pBinValue();
+      for (std::int32_t i = 0; i < v->length(); ++i) {
+        std::snprintf(buffer, sizeof buffer, "%02x",
+                      static_cast<unsigned char>(v->pByteSequence()[i]));
+        text += buffer;
+      }
+      break;
+    }
+    case OML_TOKEN_ERROR:
+      text = "err " + std::to_string(t->intValue());
+      break;
+  }
+  return text + " @" + std::to_string(t->line()) + ":" + std::to_string(t->position()) + "\n";
+}
+
+// Reads every token as readOMLFile's reading does, following include and input statements.
+std::string KtOMLFileProbe::drain(KtOMLFile& file) {
+  std::string out;
+  bool include = false;
+  while (KtOMLToken* t = file.nextToken()) {
+    out += token(file, t);
+    if (include && t->tag() == OML_TOKEN_STRING)
+      file.pushFile(file.pStringPool_->decode(t->index()));
+    if (t->tag() != OML_TOKEN_ASSIGN)
+      include = t->tag() == OML_TOKEN_FIELD && t->unknownField() == 0 && t->index() <= 1;
+    file.releaseToken(t);
+  }
+  if (file.nextToken() != nullptr || file.lookAheadToken() != nullptr) out += "token after end\n";
+  return out;
+}
+
+std::string KtOMLFileProbe::tokens(KtOMLFile& file, KtOMLStatic& grammar, const char* fileName,
+                                   bool binary, const std::function<void(KtOMLFile&)>& prepare) {
+  file.saveMode_ = binary ? KT_FILE_READ_BINARY : KT_FILE_READ;
+  file.initParser(&grammar, nullptr, -1, 0);
+  if (prepare) prepare(file);
+  file.pushFile(fileName);
+  std::string out = drain(file);
+  file.cleanup();
+  return out;
+}
+
+std::string KtOMLFileProbe::auxTokens(KtOMLFile& file, KtOMLStatic& grammar, char** text) {
+  file.saveMode_ = KT_FILE_READ;
+  file.initParser(&grammar, nullptr, -1, 0);
+  file.pAuxCLIBuffer(text);
+  std::string out = drain(file);
+  file.cleanup();
+  return out;
+}
+
+namespace {
+
+// The message line as the default hooks format it.
+std::string messageLine(const char* severity, int code, bool blanks, const char* file,
+                        std::int32_t line, int position, const char* text) {
+  char number[16];
+  std::snprintf(number, sizeof number, line < 0 && blanks ? "%3d" : "%03d", code);
+  std::string out = std::string(severity) + " #" + number;
+  if (line >= 0)
+    out += " (" + std::string(file) + ":" + std::to_string(line) + ":" + std::to_string(position) +
+           ")";
+  return out + " " + text + " !\n";
+}
+
+}  // namespace
+
+// The line is logged before the default hook runs, which may report a fatal error of its own.
+void LoggingOMLFile::vErrorMessage(const char* file, std::int32_t line, int position, int code,
+                                   const char* text, int fatal) {
+  log += messageLine(fatal != 0 ? "Fatal error" : "Error", code, false, file, line, position, text);
+  KtOMLFile::vErrorMessage(file, line, position, code, text, fatal);
+}
+
+void LoggingOMLFile::vWarningMessage(const char* file, std::int32_t line, int position, int code,
+                                     const char* text) {
+  log += messageLine("Warning", code, true, file, line, position, text);
+  KtOMLFile::vWarningMessage(file, line, position, code, text);
 }

@@ -5,9 +5,11 @@
 #define KTBASE_OML_OML_TEST_UTIL_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ktbase/files/string_pool.h"
+#include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_static.h"
 
 // The grammar's friend: its pools and queries are private to the reader and these tests.
@@ -59,6 +61,41 @@ class TestGrammar : public KtOMLStatic {
   using KtOMLStatic::installObjTypeID;
   using KtOMLStatic::KtOMLStatic;
 };
+
+// The file's friend: drives the lexical layer and reads its state.
+struct KtOMLFileProbe {
+  // Reads `fileName` as readOMLFile does (following include and input statements) and returns
+  // its tokens, one line each: "TAG value @line:position". Messages go where the file sends them.
+  static std::string tokens(KtOMLFile& file, KtOMLStatic& grammar, const char* fileName,
+                            bool binary, const std::function<void(KtOMLFile&)>& prepare = nullptr);
+  static void unchecked(KtOMLFile& file, bool on) { file.inUncheckedSection_ = on ? 1 : 0; }
+  // The same for an in-memory text read in aux mode.
+  static std::string auxTokens(KtOMLFile& file, KtOMLStatic& grammar, char** text);
+  // Declares a field name as a `field` statement would.
+  static void declareField(KtOMLFile& file, const char* name) {
+    file.pUnknownFieldIDPool_->update(name);
+  }
+  static void declareSection(KtOMLFile& file, const char* name) {
+    file.pUnknownSectionIDPool_->update(name);
+  }
+  static std::string token(KtOMLFile& file, const KtOMLToken* token);
+  static std::string drain(KtOMLFile& file);
+};
+
+// A reader that also keeps every message, errors and warnings in the order they came.
+class LoggingOMLFile : public KtOMLFile {
+ public:
+  std::string log;
+
+ protected:
+  void vErrorMessage(const char* file, std::int32_t line, int position, int code, const char* text,
+                     int fatal) override;
+  void vWarningMessage(const char* file, std::int32_t line, int position, int code,
+                       const char* text) override;
+};
+
+// The grammar the OML corpus is read with: a graph of nodes, a section and enumeration values.
+KtOMLStatic* newCorpusGrammar();
 
 // Everything a grammar holds, as text: the four pools in index order (values with their
 // numbers), then every object type's callbacks, fields, required list, sections (with codes,

@@ -1,0 +1,19 @@
+#include "ktbase/oml/oml_token.h"
+
+#include "ktbase/oml/oml_bin_value.h"
+
+KtOMLToken::~KtOMLToken() { releaseValue(); }
+
+void KtOMLToken::releaseValue() {
+  if (tag_ == OML_TOKEN_BINVALUE) delete value_.binValue;
+  tag_ = OML_TOKEN_ERROR;
+  value_.integer = 0;
+}
+
+KtOMLBinValue* KtOMLToken::takeBinValue() {
+  if (tag_ != OML_TOKEN_BINVALUE) return nullptr;
+  KtOMLBinValue* value = value_.binValue;
+  tag_ = OML_TOKEN_ERROR;
+  value_.integer = 0;
+  return value;
+}
