@@ -17,7 +17,17 @@
 //   scale(double) and operator|=).
 // - Coordinates wrap in 32 bits like all coordinate arithmetic; a rectangle more than 2^31 - 1
 //   wide or high is out of range. Centres, halves and per-mils are computed exactly.
-// The line clipping, nearest point and side-finding operations live with the clipping code.
+//
+// Clipping and sides (rect_clip.cpp), the same in both representations:
+// - A line, ray or segment is given by two points. The forms on two KtPoint& copy the coordinates
+//   in and the results back, so one point may be passed twice.
+// - intersectsLine, intersectsSegment and intersectsRay return how many boundary points they
+//   found (0, 1 or 2) and write the first to (x1, y1), the second to (x2, y2); what they do not
+//   write keeps its value, so on 0 nothing changes. A crossing is computed in double by
+//   KtPoint::lineAtX and lineAtY and rounded half up; an end on an edge counts as a crossing.
+//   Double is exact for coordinates within 2^20; further out, a crossing within about 2^-20 of a
+//   half may round the other way, and a line that passes as close by a corner may touch it.
+// - Differences and distances are exact at every coordinate: nothing wraps before it is compared.
 #ifndef KTBASE_GEOMETRY_RECT_H
 #define KTBASE_GEOMETRY_RECT_H
 
@@ -190,6 +200,73 @@ class KtRect : public KtObject {
   // The inverse: trunc(perMil * half / 1000) for each axis, with half chosen as above.
   KtSize* setOffset(const KtPerMil& perMil, KtSize& out) const;
 
+  // ---- Clipping and sides (see the header comment for the contract of the intersects forms).
+  // Where the infinite line crosses the boundary. A vertical line gives (x, top) then
+  // (x, bottom), a horizontal one (left, y) then (right, y); any other line tries the top, bottom,
+  // left and right edges in this order, and finds a corner on the top or bottom edge only.
+  int intersectsLine(std::int32_t& x1, std::int32_t& y1, std::int32_t& x2, std::int32_t& y2) const;
+  int intersectsLine(KtPoint& p1, KtPoint& p2) const;
+  // The boundary points of the closed segment, in the line's order. A segment lying along an edge
+  // gives the ends of the shared part, the lower (left) one first; a segment wholly in the
+  // interior gives 0.
+  int intersectsSegment(std::int32_t& x1, std::int32_t& y1, std::int32_t& x2,
+                        std::int32_t& y2) const;
+  int intersectsSegment(KtPoint& p1, KtPoint& p2) const;
+  // The boundary points of the ray that starts at (x1, y1) and runs through (x2, y2), the nearer
+  // to the start first: a ray from outside gives its entry and exit, one from inside its exit. A
+  // ray along an edge gives the ends of the shared part, the one at the start's side first. Two
+  // equal points give 0.
+  int intersectsRay(std::int32_t& x1, std::int32_t& y1, std::int32_t& x2, std::int32_t& y2) const;
+  int intersectsRay(KtPoint& p1, KtPoint& p2) const;
+  // Return 1 iff the line, segment or ray has a point in the closed rectangle. A line or a ray
+  // through two equal points has none; a zero-length segment is its one point.
+  int overlapsLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const;
+  int overlapsLine(const KtPoint& p1, const KtPoint& p2) const;
+  int overlapsSegment(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const;
+  int overlapsSegment(const KtPoint& p1, const KtPoint& p2) const;
+  int overlapsRay(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const;
+  int overlapsRay(const KtPoint& p1, const KtPoint& p2) const;
+  // Moves a point of the interior to the nearest point of the boundary (on equal distances to the
+  // bottom, then the top, the left, the right edge) and clamps any other point onto the
+  // rectangle, so a point on the boundary stays. Returns 1.
+  int nearestPoint(KtPoint& point) const;
+  // The side nearest to a point of the rectangle; on equal distances right, then top, left,
+  // bottom.
+  KtSideEnum closestSideWithin(const KtPoint& point) const;
+  // The side facing a point anywhere: closestSideWithin inside, the side the point lies beyond
+  // when it is beside the rectangle, and in a diagonal region the side across the larger gap
+  // (left or right on equal gaps).
+  KtSideEnum closestSide(const KtPoint& point) const;
+  // The side through which a connection leaves towards `point` when it would rather set out in
+  // direction `dir`: for a point in the rectangle the side numbered like dir (a dir that names no
+  // side is returned as it is); for a point beside it the side it lies beyond; for a point in a
+  // diagonal region the top or bottom for an even dir (right, left, none), else the left or
+  // right.
+  KtSideEnum sideForRouting(const KtPoint& point, KtDirectionEnum dir) const;
+  // The side through which a connection leaves towards `other`:
+  // - nested (either way): the side where their edges are closest; bottom, left, top, right on
+  //   equal differences;
+  // - overlapping or touching: each corner where `other` sticks out on one side and this one on
+  //   the adjacent side proposes the side that `other` sticks out of, weighed by the smaller of
+  //   the two overhangs; the heaviest wins, the first of a fixed order on ties. When no corner
+  //   qualifies, `other` sticks out on one side only, and that side is the result;
+  // - apart on both axes: left or right for a non-zero horizontalFirst, else bottom or top;
+  // - apart on one axis only: the side on that axis towards the other's centre.
+  KtSideEnum sideForRouting(const KtRect& other, int horizontalFirst) const;
+  // Replaces `point` by the boundary crossing of the line through `point` and q that is not q (q
+  // is meant to be the other crossing); when q is neither, by the crossing found second. Refuses
+  // when the line does not cross the boundary at two points (it misses the rectangle or touches
+  // it once, or point == q): point becomes q and the result is 0. An axis-parallel line that
+  // meets the rectangle puts point on the edge across from q (the top or bottom for a vertical
+  // line, the left or right for a horizontal one: whichever is further from q) and returns 1.
+  int pointInOtherSide(KtPoint& point, const KtPoint& q) const;
+  // Moves `point` away from q, by whole multiples of q - point along their line, until it lies
+  // strictly outside, beyond the edge that the line leaves through (the left or right edge when
+  // the line is at least as flat as the diagonal, else the bottom or top). A point equal to q
+  // goes one past the right edge. Where the point would leave the 32-bit plane, each coordinate
+  // stops at its limit: the point is then still outside, unless the rectangle reaches that limit.
+  void getPointOutsideRect(KtPoint& point, const KtPoint& q) const;
+
  protected:
   void init() { rect_ = tagRECT{0, 0, 0, 0}; }
 
@@ -340,6 +417,24 @@ class KtInternalRect {
   int updateBounds(const KtRect* rect);
   int updateBounds(const KtInternalRect* rect);
   int updateBounds(const KtPoint* point);
+
+  // ---- Clipping and sides, as KtRect's.
+  int intersectsLine(std::int32_t& x1, std::int32_t& y1, std::int32_t& x2, std::int32_t& y2) const;
+  int intersectsLine(KtPoint& p1, KtPoint& p2) const;
+  int intersectsSegment(std::int32_t& x1, std::int32_t& y1, std::int32_t& x2,
+                        std::int32_t& y2) const;
+  int intersectsSegment(KtPoint& p1, KtPoint& p2) const;
+  int intersectsRay(std::int32_t& x1, std::int32_t& y1, std::int32_t& x2, std::int32_t& y2) const;
+  int intersectsRay(KtPoint& p1, KtPoint& p2) const;
+  int overlapsLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const;
+  int overlapsLine(const KtPoint& p1, const KtPoint& p2) const;
+  int overlapsSegment(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const;
+  int overlapsSegment(const KtPoint& p1, const KtPoint& p2) const;
+  int overlapsRay(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const;
+  int overlapsRay(const KtPoint& p1, const KtPoint& p2) const;
+  int nearestPoint(KtPoint& point) const;
+  KtSideEnum closestSideWithin(const KtPoint& point) const;
+  KtSideEnum closestSide(const KtPoint& point) const;
 
  private:
   std::int32_t x_;
