@@ -1,7 +1,8 @@
 // A tour of what ktbase does so far: lists of objects, built, walked, spliced and copied, with
 // every birth, clone and death of an object printed so that the ownership rules show; sorting,
 // the hash table, trees, heaps, sorted and typed lists; then integer geometry with the y axis up:
-// points, segments and rectangles; then files and strings on the bundled data in examples/data.
+// points, segments, rectangles, clipping and transforms; then files and strings on the bundled
+// data in examples/data.
 #include <cstdio>
 #include <string>
 
@@ -50,54 +51,6 @@ void show(const char* label, const KtSList& list) {
   std::printf("  %-10s (%d):", label, list.length());
   for (KtSListIter it(&list); it; ++it) std::printf(" %s", nameOf(it.pObject()));
   std::printf("\n");
-}
-
-void show(const char* label, const KtRect& rect) {
-  std::printf("  %-10s left %d, top %d, right %d, bottom %d (%d x %d, centre %d,%d)\n", label,
-              rect.left(), rect.top(), rect.right(), rect.bottom(), rect.width(), rect.height(),
-              rect.x(), rect.y());
-}
-
-void geometry() {
-  heading("Points and segments: integer coordinates, y up");
-  KtPoint from(0, 0), to(3, 4);
-  std::printf("  distance (0,0)-(3,4): %.1f, angle to (-1,0): %.4f rad\n", from.distance(to),
-              KtPoint::angle(from, KtPoint(-1, 0)));
-  std::int32_t x = 0, y = 0;
-  int crossing = KtPoint::segmentsIntersect(x, y, 10, 10, 0, 10, 10, 0);
-  std::printf("  (0,0)-(10,10) crosses (0,10)-(10,0): %d, at %d,%d\n", crossing, x, y);
-  double atX = 0;
-  std::printf("  the vertical line x = 5 has no y on it: lineAtX gives %d\n",
-              KtPoint::lineAtX(5, 0, 5, 9, 5.0, atX));
-
-  heading("Rectangles: edges are inclusive, the centre lies on the low side of an odd extent");
-  KtRect box;  // the 40 x 40 square on the origin
-  KtRect odd(5, 3);
-  show("default", box);
-  show("5 x 3", odd);
-  KtRect right(KtPoint(30, 0), 20, 20);
-  show("right", right);
-  std::printf("  the default and right touch at an edge, so they intersect: %d\n",
-              box.intersectsRect(right));
-  show("overlap", box.calculateIntersection(right));
-  show("union", box.calculateUnion(right));
-  KtPerMil perMil;
-  box.setPerMil(KtPoint(20, -10), perMil);
-  std::printf("  (20,-10) in per-mils of the default: %d, %d\n", perMil.x(), perMil.y());
-  KtInternalRect internal(box);
-  std::printf("  as centre and size: %d,%d %d x %d\n", internal.x(), internal.y(), internal.width(),
-              internal.height());
-
-  heading("Rectangles are objects too: a list's deep copy clones them");
-  KtDList rects;
-  rects.appendObject(new KtRect(box));
-  rects.appendObject(new KtRect(right));
-  KtDList copy(rects);
-  KtRect::castDown(copy.pFirstCell()->pObject())->inflate(5, 5);
-  show("original", *KtRect::castDown(rects.pFirstCell()->pObject()));
-  show("inflated", *KtRect::castDown(copy.pFirstCell()->pObject()));
-  copy.deleteAllCellsAndObjects();
-  rects.deleteAllCellsAndObjects();
 }
 
 }  // namespace
@@ -168,7 +121,7 @@ int main(int argc, char** argv) {
 
   sortingDemo();
   containersDemo();
-  geometry();
+  geometryDemo();
   filesDemo(argc > 1 ? argv[1] : KTBASE_DEMO_DATA);
 
   heading("Leaving main: the lists delete their cells, the stations die with main's stack");

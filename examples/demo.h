@@ -15,4 +15,8 @@ void sortingDemo();
 // A sorted tree, a heap with a changed key, a sorted list and a list of points.
 void containersDemo();
 
+// Points, segments and rectangles; clipping against a rectangle and a rotated one; a transform
+// from world to device and back.
+void geometryDemo();
+
 #endif  // KTBASE_EXAMPLES_DEMO_H

@@ -21,6 +21,8 @@
 #include "ktbase/geometry/platform.h"
 #include "ktbase/geometry/point.h"
 #include "ktbase/geometry/rect.h"
+#include "ktbase/geometry/rotated_rect.h"
+#include "ktbase/geometry/transform.h"
 #include "ktbase/geometry/tuple.h"
 
 #include "ktbase/files/file.h"
