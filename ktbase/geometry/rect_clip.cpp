@@ -138,8 +138,8 @@ int intersectsSegment(const Box& b, std::int32_t& x1, std::int32_t& y1, std::int
   return 0;
 }
 
-// A ray that starts beyond an edge and runs away from it, or runs along the edge's line outside
-// the rectangle, cannot meet it.
+// A ray that starts beyond an edge's line and runs away from it or parallel to it cannot meet the
+// rectangle.
 bool rayRunsAway(const Box& b, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
   return (x1 <= x2 && b.right < x1) || (x1 == x2 && b.left > x1) || (x1 > x2 && b.left > x1) ||
          (y1 <= y2 && b.top < y1) || (y1 == y2 && b.bottom > y1) || (y1 > y2 && b.bottom > y1);
@@ -258,7 +258,9 @@ int overlapsRay(const Box& b, std::int32_t x1, std::int32_t y1, std::int32_t x2,
 int nearestPoint(const Box& b, KtPoint& p) {
   const std::int64_t x = p.x(), y = p.y();
   if (!(b.left < x && x < b.right && b.bottom < y && y < b.top)) {
-    p.set(narrow(std::clamp(x, b.left, b.right)), narrow(std::clamp(y, b.bottom, b.top)));
+    // Not std::clamp: the edges of a rectangle out of range may come in either order.
+    p.set(narrow(std::min(std::max(x, b.left), b.right)),
+          narrow(std::min(std::max(y, b.bottom), b.top)));
     return 1;
   }
   const std::int64_t dl = x - b.left, dr = b.right - x, db = y - b.bottom, dt = b.top - y;
