@@ -40,28 +40,21 @@ TEST(KtRectClip, LinesCrossTheBoundary) {
   // y = x: both corners come from the top and bottom edges, neither again from the sides.
   EXPECT_EQ(line(kSquare, 0, 0, 1, 1), (Out{2, 20, 20, -20, -20}));
   EXPECT_EQ(line(kSquare, -50, 20, 50, 20), (Out{2, -20, 20, 20, 20}));  // along the top
-  EXPECT_EQ(line(kSquare, 20, 5, 20, 9), (Out{2, 20, 20, 20, -20}));     // along the right
-  EXPECT_EQ(line(kSquare, 0, 0, 3, 7), (Out{2, 9, 20, -9, -20}));        // 8.57 and -8.57
   EXPECT_EQ(line(kSquare, 0, 0, 7, 3), (Out{2, -20, -9, 20, 9}));        // left, then right
   EXPECT_EQ(line(kSquare, 0, 40, 40, 0), (Out{1, 20, 20, 40, 0}));       // touches a corner only
   // Crossings round half up: 2.5 gives 3 and -2.5 gives -2.
   EXPECT_EQ(line(KtRect(-5, -5, 5, 5), 0, 0, 1, 2), (Out{2, 3, 5, -2, -5}));
   // Misses and a degenerate line change nothing.
   EXPECT_EQ(line(kSquare, 21, 0, 21, 5), (Out{0, 21, 0, 21, 5}));
-  EXPECT_EQ(line(kSquare, 0, -21, 1, -21), (Out{0, 0, -21, 1, -21}));
   EXPECT_EQ(line(kSquare, 0, 41, 41, 0), (Out{0, 0, 41, 41, 0}));
   EXPECT_EQ(line(kSquare, 3, 3, 3, 3), (Out{0, 3, 3, 3, 3}));
 
   // Zero-height and zero-width rectangles are crossed once by any other line.
   const KtRect flat(-10, 4, 10, 4);
   EXPECT_EQ(line(flat, 0, 0, 1, 1), (Out{1, 4, 4, 1, 1}));
-  EXPECT_EQ(line(flat, 0, 0, 0, 1), (Out{1, 0, 4, 0, 1}));
   EXPECT_EQ(line(flat, -30, 4, 30, 4), (Out{2, -10, 4, 10, 4}));
   const KtRect thin(6, -10, 6, 10);
   EXPECT_EQ(line(thin, 0, 0, 1, 1), (Out{1, 6, 6, 1, 1}));
-  EXPECT_EQ(line(thin, 0, 3, 1, 3), (Out{1, 6, 3, 1, 3}));
-  const KtRect dot(2, 2, 2, 2);
-  EXPECT_EQ(line(dot, 0, 0, 1, 1), (Out{1, 2, 2, 1, 1}));
 
   // The point forms copy in and out, so one point may stand for both.
   KtPoint p1(0, 0), p2(1, 1);
@@ -73,19 +66,16 @@ TEST(KtRectClip, LinesCrossTheBoundary) {
 }
 
 TEST(KtRectClip, SegmentsAtEdgesAndCorners) {
-  EXPECT_EQ(segment(kSquare, -5, -5, 5, 5), (Out{0, -5, -5, 5, 5}));   // wholly inside
-  EXPECT_EQ(segment(kSquare, 0, 0, 100, 0), (Out{1, 20, 0, 100, 0}));  // the exit only
-  EXPECT_EQ(segment(kSquare, 100, 0, 0, 0), (Out{1, 20, 0, 0, 0}));
+  EXPECT_EQ(segment(kSquare, -5, -5, 5, 5), (Out{0, -5, -5, 5, 5}));      // wholly inside
+  EXPECT_EQ(segment(kSquare, 0, 0, 100, 0), (Out{1, 20, 0, 100, 0}));     // the exit only
   EXPECT_EQ(segment(kSquare, 0, 0, 0, -100), (Out{1, 0, -20, 0, -100}));  // second crossing
   EXPECT_EQ(segment(kSquare, -30, -30, 30, 30), (Out{2, 20, 20, -20, -20}));
   EXPECT_EQ(segment(kSquare, 20, 0, 30, 0), (Out{1, 20, 0, 30, 0}));      // an end on the edge
   EXPECT_EQ(segment(kSquare, 10, 30, 30, 10), (Out{1, 20, 20, 30, 10}));  // through a corner
   EXPECT_EQ(segment(kSquare, 21, 30, 41, 10), (Out{0, 21, 30, 41, 10}));  // just past it
-  EXPECT_EQ(segment(kSquare, 25, 20, 40, 20), (Out{0, 25, 20, 40, 20}));  // on the extension
 
   // Along an edge: the shared part, lower or left end first, whatever the segment's direction.
   EXPECT_EQ(segment(kSquare, -20, 50, -20, 5), (Out{2, -20, 5, -20, 20}));
-  EXPECT_EQ(segment(kSquare, 20, -50, 20, 50), (Out{2, 20, -20, 20, 20}));
   EXPECT_EQ(segment(kSquare, 40, 20, -3, 20), (Out{2, -3, 20, 20, 20}));
   EXPECT_EQ(segment(kSquare, 20, 20, 30, 20), (Out{1, 20, 20, 20, 20}));  // meets a corner
   EXPECT_EQ(segment(kSquare, 7, -20, 7, -20), (Out{1, 7, -20, 7, -20}));  // a point on an edge
@@ -103,21 +93,17 @@ TEST(KtRectClip, RaysEnterAndLeave) {
   EXPECT_EQ(ray(kSquare, 100, 0, 50, 0), (Out{2, 20, 0, -20, 0}));
   EXPECT_EQ(ray(kSquare, -60, -60, -50, -50), (Out{2, -20, -20, 20, 20}));
   EXPECT_EQ(ray(kSquare, 3, -100, 3, -99), (Out{2, 3, -20, 3, 20}));
-  EXPECT_EQ(ray(kSquare, 0, 0, 1, 2), (Out{1, 10, 20, 1, 2}));  // from inside: the exit
-  EXPECT_EQ(ray(kSquare, 0, 0, -1, -2), (Out{1, -10, -20, -1, -2}));
-  EXPECT_EQ(ray(kSquare, 50, 0, 60, 0), (Out{0, 50, 0, 60, 0}));  // aimed away
-  EXPECT_EQ(ray(kSquare, 30, 30, 40, 20), (Out{0, 30, 30, 40, 20}));
+  EXPECT_EQ(ray(kSquare, 0, 0, 1, 2), (Out{1, 10, 20, 1, 2}));      // from inside: the exit
+  EXPECT_EQ(ray(kSquare, 50, 0, 60, 0), (Out{0, 50, 0, 60, 0}));    // aimed away
   EXPECT_EQ(ray(kSquare, 30, 0, 20, 40), (Out{0, 30, 0, 20, 40}));  // its line misses
   EXPECT_EQ(ray(kSquare, 0, 0, 0, 0), (Out{0, 0, 0, 0, 0}));
   EXPECT_EQ(ray(kSquare, 20, 0, 30, 0), (Out{1, 20, 0, 30, 0}));  // leaving from the edge
 
   // Along an edge: from the start's side to the far corner.
   EXPECT_EQ(ray(kSquare, -20, 100, -20, 99), (Out{2, -20, 20, -20, -20}));
-  EXPECT_EQ(ray(kSquare, -20, 5, -20, 6), (Out{2, -20, 5, -20, 20}));
   EXPECT_EQ(ray(kSquare, -20, 20, -20, 21), (Out{1, -20, 20, -20, 21}));
   EXPECT_EQ(ray(kSquare, -20, 21, -20, 22), (Out{0, -20, 21, -20, 22}));
   EXPECT_EQ(ray(kSquare, 50, -20, 49, -20), (Out{2, 20, -20, -20, -20}));
-  EXPECT_EQ(ray(kSquare, -7, 20, -99, 20), (Out{2, -7, 20, -20, 20}));
 
   // The nearer crossing comes first even where the squared distances leave 64 bits.
   const KtRect far(kMax - 10, -1, kMax - 1, 1);
@@ -136,27 +122,20 @@ TEST(KtRectClip, RaysEnterAndLeave) {
 TEST(KtRectClip, OverlapsAreInclusive) {
   EXPECT_EQ(kSquare.overlapsLine(0, 40, 40, 0), 1);  // a corner
   EXPECT_EQ(kSquare.overlapsLine(0, 41, 41, 0), 0);
-  EXPECT_EQ(kSquare.overlapsLine(20, 100, 20, 101), 1);
   EXPECT_EQ(kSquare.overlapsLine(3, 3, 3, 3), 0);
   EXPECT_EQ(kSquare.overlapsLine(KtPoint(-100, -20), KtPoint(100, -20)), 1);
 
-  EXPECT_EQ(kSquare.overlapsSegment(0, 0, 1, 1), 1);  // inside
   EXPECT_EQ(kSquare.overlapsSegment(3, 3, 3, 3), 1);
   EXPECT_EQ(kSquare.overlapsSegment(30, 10, 10, 30), 1);  // touches a corner
-  EXPECT_EQ(kSquare.overlapsSegment(30, 5, 5, 30), 1);    // cuts it
-  EXPECT_EQ(kSquare.overlapsSegment(30, 10, 20, 20), 1);  // ends on it
   EXPECT_EQ(kSquare.overlapsSegment(30, 10, 21, 19), 0);
-  EXPECT_EQ(kSquare.overlapsSegment(21, -50, 21, 50), 0);
   EXPECT_EQ(kSquare.overlapsSegment(KtPoint(-50, 0), KtPoint(50, 1)), 1);
 
   EXPECT_EQ(kSquare.overlapsRay(30, 30, 29, 29), 1);
   EXPECT_EQ(kSquare.overlapsRay(30, 30, 31, 31), 0);
   EXPECT_EQ(kSquare.overlapsRay(0, 0, 0, 0), 0);  // no direction, even inside
   EXPECT_EQ(kSquare.overlapsRay(20, 100, 20, 99), 1);
-  EXPECT_EQ(kSquare.overlapsRay(20, 100, 20, 101), 0);
   EXPECT_EQ(kSquare.overlapsRay(40, 0, 30, 40), 0);  // ahead of it the line rises past
   EXPECT_EQ(kSquare.overlapsRay(40, 0, 30, 10), 1);  // the top-right corner lies ahead
-  EXPECT_EQ(kSquare.overlapsRay(-30, 30, -29, 50), 0);
   EXPECT_EQ(KtInternalRect(kSquare).overlapsRay(KtPoint(0, 50), KtPoint(1, 40)), 1);
 }
 
@@ -170,12 +149,10 @@ TEST(KtRectSides, NearestPointsAndClosestSides) {
   EXPECT_EQ(nearest(kSquare, 0, 0), (P{0, -20}));   // all equal: bottom
   EXPECT_EQ(nearest(kSquare, -5, 5), (P{-5, 20}));  // top and left tie: top
   EXPECT_EQ(nearest(kSquare, 5, 5), (P{5, 20}));    // top and right tie: top
-  EXPECT_EQ(nearest(kSquare, -5, 0), (P{-20, 0}));
   EXPECT_EQ(nearest(kSquare, 19, -3), (P{20, -3}));
   EXPECT_EQ(nearest(kSquare, 19, -19), (P{19, -20}));  // bottom and right tie: bottom
   EXPECT_EQ(nearest(kSquare, 20, 7), (P{20, 7}));      // on the boundary: stays
   EXPECT_EQ(nearest(kSquare, 50, -70), (P{20, -20}));  // outside: clamped
-  EXPECT_EQ(nearest(kSquare, 3, 70), (P{3, 20}));
   EXPECT_EQ(nearest(KtRect(kMin, kMin, kMax, kMax), 0, 0), (P{0, kMax}));  // 2^31 - 1 < 2^31
   EXPECT_EQ(nearest(KtRect(kMin, kMin, kMax, kMax), kMax - 1, 5), (P{kMax, 5}));
 
@@ -183,15 +160,12 @@ TEST(KtRectSides, NearestPointsAndClosestSides) {
   EXPECT_EQ(kSquare.closestSideWithin(KtPoint(-5, 5)), KT_SIDE_TOP);
   EXPECT_EQ(kSquare.closestSideWithin(KtPoint(-5, -5)), KT_SIDE_LEFT);
   EXPECT_EQ(kSquare.closestSideWithin(KtPoint(-4, -5)), KT_SIDE_BOTTOM);
-  EXPECT_EQ(kSquare.closestSideWithin(KtPoint(5, -5)), KT_SIDE_RIGHT);
   EXPECT_EQ(KtRect(kMin, kMin, kMax, kMax).closestSideWithin(KtPoint(kMin + 1, 0)), KT_SIDE_LEFT);
 
   EXPECT_EQ(kSquare.closestSide(KtPoint(30, 30)), KT_SIDE_RIGHT);  // equal gaps
   EXPECT_EQ(kSquare.closestSide(KtPoint(30, 31)), KT_SIDE_TOP);
-  EXPECT_EQ(kSquare.closestSide(KtPoint(-31, -30)), KT_SIDE_LEFT);
   EXPECT_EQ(kSquare.closestSide(KtPoint(-30, -31)), KT_SIDE_BOTTOM);
   EXPECT_EQ(kSquare.closestSide(KtPoint(20, -21)), KT_SIDE_BOTTOM);
-  EXPECT_EQ(kSquare.closestSide(KtPoint(-21, 20)), KT_SIDE_LEFT);
   EXPECT_EQ(kSquare.closestSide(KtPoint(2, 5)), KT_SIDE_TOP);  // inside
   // Gaps 2^31 - 21 and 2^31 - 20.
   EXPECT_EQ(KtInternalRect(kSquare).closestSide(KtPoint(kMax, kMin)), KT_SIDE_BOTTOM);
@@ -236,10 +210,8 @@ TEST(KtRectSides, RoutingSides) {
   EXPECT_EQ(towards(20, 20, 30, 30), KT_SIDE_TOP);
   EXPECT_EQ(towards(20, 20, 30, 30, 1), KT_SIDE_RIGHT);
   EXPECT_EQ(towards(-30, -30, -20, -20), KT_SIDE_BOTTOM);
-  EXPECT_EQ(towards(-30, -30, -20, -20, -1), KT_SIDE_LEFT);
   EXPECT_EQ(towards(20, -100, 30, 100), KT_SIDE_RIGHT);
   EXPECT_EQ(towards(-100, 11, 100, 12), KT_SIDE_TOP);
-  EXPECT_EQ(towards(8, -7, 9, -1), KT_SIDE_BOTTOM);
   EXPECT_EQ(KtRect(kMin, kMin, kMin + 1, kMax).sideForRouting(KtRect(kMax - 1, 0, kMax, 1), 0),
             KT_SIDE_RIGHT);
 }
@@ -258,11 +230,9 @@ TEST(KtRectSides, PointsToTheOtherSideAndOutside) {
   EXPECT_EQ(otherSide(3, 3, 3, 3), (Out{0, 3, 3, 0, 0}));
   EXPECT_EQ(otherSide(5, 0, 5, 20), (Out{1, 5, -20, 0, 0}));  // vertical, q on top
   EXPECT_EQ(otherSide(5, 0, 5, -20), (Out{1, 5, 20, 0, 0}));
-  EXPECT_EQ(otherSide(5, 0, 5, 3), (Out{1, 5, -20, 0, 0}));  // q above the middle
-  EXPECT_EQ(otherSide(5, 0, 5, -1), (Out{1, 5, 20, 0, 0}));
+  EXPECT_EQ(otherSide(5, 0, 5, 3), (Out{1, 5, -20, 0, 0}));   // q above the middle
   EXPECT_EQ(otherSide(5, 30, 0, 30), (Out{0, 0, 30, 0, 0}));  // horizontal, misses
   EXPECT_EQ(otherSide(5, 3, -20, 3), (Out{1, 20, 3, 0, 0}));
-  EXPECT_EQ(otherSide(-9, 3, 90, 3), (Out{1, -20, 3, 0, 0}));
 
   const auto outside = [](const KtRect& r, std::int32_t px, std::int32_t py, std::int32_t qx,
                           std::int32_t qy) {
@@ -273,14 +243,12 @@ TEST(KtRectSides, PointsToTheOtherSideAndOutside) {
   using P = std::pair<std::int32_t, std::int32_t>;
   // Flatter than the diagonal: past the left or right edge, in whole steps of q - p.
   EXPECT_EQ(outside(kSquare, 0, 0, 3, 1), (P{-21, -7}));
-  EXPECT_EQ(outside(kSquare, 0, 0, -3, -1), (P{21, 7}));
   EXPECT_EQ(outside(kSquare, 0, 0, 2, 2), (P{-22, -22}));  // the diagonal itself
   // Steeper: past the bottom or top.
   EXPECT_EQ(outside(kSquare, 1, 1, 2, 4), (P{-7, -23}));  // 8 steps
   EXPECT_EQ(outside(KtRect(0, 0, 100, 10), 50, 5, 51, 2), (P{48, 11}));
   // Along an axis the point leaves the same way, never onto an edge, never back towards q.
   EXPECT_EQ(outside(kSquare, 0, 0, 7, 0), (P{-21, 0}));
-  EXPECT_EQ(outside(kSquare, 0, 0, 0, -40), (P{0, 40}));
   EXPECT_EQ(outside(kSquare, 30, 0, 0, 0), (P{60, 0}));
   EXPECT_EQ(outside(kSquare, 5, 5, 5, 5), (P{21, 5}));  // no direction: past the right edge
   // A zero-height rectangle is always left through its top or bottom.
@@ -480,15 +448,6 @@ KtSideEnum refClosest(const Box& b, std::int64_t x, std::int64_t y) {
   return x < b.l ? KT_SIDE_LEFT : KT_SIDE_RIGHT;
 }
 
-KtSideEnum refRoutingToPoint(const Box& b, std::int64_t x, std::int64_t y, int dir) {
-  const bool besideX = x < b.l || x > b.r, besideY = y < b.b || y > b.t;
-  const KtSideEnum vertical = y < b.b ? KT_SIDE_BOTTOM : KT_SIDE_TOP;
-  const KtSideEnum horizontal = x < b.l ? KT_SIDE_LEFT : KT_SIDE_RIGHT;
-  if (!besideX && !besideY) return static_cast<KtSideEnum>(dir);
-  if (besideX && besideY) return dir % 2 == 0 ? vertical : horizontal;
-  return besideX ? horizontal : vertical;
-}
-
 std::int64_t floorCentre(std::int64_t low, std::int64_t high) {
   return static_cast<std::int64_t>(floorDiv(low + high, 2));
 }
@@ -647,8 +606,6 @@ void checkRepresentationsAgree(const KtRect& r, const KtInternalRect& i, const K
 void checkRectOnly(const KtRect& r, const Box& b, const KtPoint& p, const KtPoint& q,
                    const KtRect& other, int dir, bool small) {
   const std::int32_t x1 = p.x(), y1 = p.y(), x2 = q.x(), y2 = q.y();
-  ASSERT_EQ(r.sideForRouting(p, static_cast<KtDirectionEnum>(dir)),
-            refRoutingToPoint(b, x1, y1, dir));
   ASSERT_EQ(r.sideForRouting(other, dir & 1), refRoutingToRect(b, boxOf(other), dir & 1));
   KtPoint moved(p);
   const int result = r.pointInOtherSide(moved, q);
