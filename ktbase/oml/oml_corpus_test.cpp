@@ -1,4 +1,8 @@
-// The OML corpus: every file of testdata/invalid (text .oml, binary .omlb) is read against the
+// The OML corpus, read against the corpus grammar. Every file of testdata/invalid (text .oml,
+// binary .omlb) gives the messages of NAME.messages; every file of testdata/valid gives no
+// message and the syntax tree of NAME.tree.
+//
+// Every file of testdata/invalid (text .oml, binary .omlb) is read against the
 // corpus grammar; the messages it gives (errors, or warnings only), in order, must be those of
 // NAME.messages beside it. Files are read from inside their folder, so messages name them as
 // written there. With KTBASE_UPDATE_CORPUS set, missing .messages files are written instead (for
@@ -68,6 +72,27 @@ TEST(OMLCorpusTest, InvalidFilesGiveTheirMessages) {
     // Every case gives messages; only errors make the reading fail.
     EXPECT_FALSE(reader.log.empty()) << file.filename();
     EXPECT_EQ(result != KT_FILE_OK, reader.numberOfErrors() > 0) << file.filename();
+  }
+}
+
+// Every file of testdata/valid reads without a message, and its syntax tree is NAME.tree.
+TEST(OMLCorpusTest, ValidFilesGiveTheirTrees) {
+  const fs::path folder = fs::path(KTBASE_OML_TESTDATA) / "valid";
+  std::unique_ptr<KtOMLStatic> grammar(newCorpusGrammar());
+  const std::vector<fs::path> cases = casesIn(folder);
+  ASSERT_FALSE(cases.empty());
+  InFolder inside(folder);
+  for (const fs::path& file : cases) {
+    LoggingOMLFile reader;
+    const KtFileCodeEnum result = reader.readOMLFile(
+        file.filename().c_str(), grammar.get(), nullptr, -1, file.extension() == ".omlb", 0, 0);
+    EXPECT_EQ(reader.log, "") << file.filename();
+    EXPECT_EQ(result, KT_FILE_OK) << file.filename();
+    fs::path expected = file;
+    expected.replace_extension(".tree");
+    if (!fs::exists(expected) && std::getenv("KTBASE_UPDATE_CORPUS") != nullptr)
+      std::ofstream(expected, std::ios::binary) << dumpTree(reader);
+    EXPECT_EQ(dumpTree(reader), readAll(expected)) << file.filename();
   }
 }
 

@@ -34,9 +34,10 @@ char* KtOMLFile::formatMessage(const char* format, const char* a, const char* b,
 // A fatal report ends the input: every character read afterwards is 0, so the reading runs out
 // and its own end releases what it holds.
 void KtOMLFile::internalErrorMessage(int code, const Place& place, const char* a, const char* b,
-                                     const char* c, int fatal) {
+                                     const char* c, int fatal, bool literal) {
   if (fatalError_ != 0) return;
-  char* text = formatMessage(getStringResource(code), a, b, c);
+  char* text = literal ? formatMessage("%s", a, nullptr, nullptr)
+                       : formatMessage(getStringResource(code), a, b, c);
   ++numberOfErrors_;
   errorCode_ = KT_FILE_READ_ERROR;
   const bool placed = place.line >= 0;
@@ -51,7 +52,7 @@ void KtOMLFile::internalErrorMessage(int code, const Place& place, const char* a
   if (fatal != 0) fatalError_ = 1;
 }
 
-void KtOMLFile::internalWarningMessage(int code, const Place& place) {
+void KtOMLFile::internalWarningMessage(int code, const Place& place, const char* text) {
   if (fatalError_ != 0) return;
   ++numberOfWarnings_;
   const bool placed = place.line >= 0;
@@ -59,7 +60,7 @@ void KtOMLFile::internalWarningMessage(int code, const Place& place) {
                          ? pStringPool_->decode(place.fileNameIndex)
                          : "";
   vWarningMessage(file, placed ? place.line : -1, placed ? place.position : -1, code,
-                  getStringResource(code));
+                  text != nullptr ? text : getStringResource(code));
 }
 
 void KtOMLFile::vErrorMessage(const char* file, std::int32_t line, int position, int code,

@@ -6,14 +6,38 @@
 #include <new>
 
 #include "ktbase/containers/hash_table.h"
+#include "ktbase/files/format.h"
+#include "ktbase/files/platform.h"
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_static.h"
+#include "ktbase/oml/oml_syntax.h"
+
+namespace {
+
+// The entry an object id carries: the syntax object that defines it and the object built for
+// it. Entries live in the reader's blocks.
+struct ObjectIDEntry {
+  KtOMLSyntaxObject* syntaxObject;
+  KtObject* object;
+};
+
+}  // namespace
+
+// A block of the memory the syntax tree and the id entries are carved from.
+struct KtOMLFile::Block {
+  Block* next;
+  std::size_t size;
+  char* data() { return reinterpret_cast<char*>(this + 1); }
+};
 
 KtOMLFile::KtOMLFile() { init(); }
 
 KtOMLFile::~KtOMLFile() {
   fatalError_ = 1;  // nothing is reported while the file is taken down
   cleanup();
+  destroyTree();
+  releasePools();
+  releaseBlocks();
   pOMLStatic_ = nullptr;
   pOMLExtension_ = nullptr;
   delete pIndexHashTable_;
@@ -57,6 +81,10 @@ void KtOMLFile::init() {
   openFileCount_ = 0;
   pAuxFile_ = nullptr;
   skipping_ = 0;
+  parseDepth_ = 0;
+  numberText_[0] = 0;
+  blocks_ = nullptr;
+  blockNext_ = blockEnd_ = nullptr;
   spareTokenCount_ = 0;
   scratch_ = nullptr;
   scratchLength_ = scratchCapacity_ = 0;
@@ -77,26 +105,6 @@ KtFileCodeEnum KtOMLFile::readOMLFile(const char* fileName, KtOMLStatic* grammar
   return numberOfErrors_ == 0 && error() == 0 ? KT_FILE_OK : errorCode_;
 }
 
-// Reads the input to its end. Until the parser reads attributes, only the built-in include and
-// input statements are followed: the field name, an optional ':' or '=', and the file's name.
-void KtOMLFile::parse(const char* fileName) {
-  pushFile(fileName);
-  while (KtOMLToken* token = nextToken()) {
-    const bool include = token->tag() == OML_TOKEN_FIELD && token->unknownField() == 0 &&
-                         (token->index() == 0 || token->index() == 1);
-    releaseToken(token);
-    if (!include) continue;
-    KtOMLToken* name = nextToken();
-    if (name != nullptr && name->tag() == OML_TOKEN_ASSIGN) {
-      releaseToken(name);
-      name = nextToken();
-    }
-    if (name != nullptr && name->tag() == OML_TOKEN_STRING)
-      pushFile(pStringPool_->decode(name->index()));
-    releaseToken(name);
-  }
-}
-
 void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObject,
                            std::int32_t expectedObjTypeIDIndex, int makeIndexHashTable) {
   pOMLStatic_ = grammar;
@@ -110,7 +118,11 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
   if (pWarningStringBuffer_ != nullptr) pWarningStringBuffer_[0] = 0;
   errorStringLength_ = warningStringLength_ = 0;
   cleanup();
+  destroyTree();
+  releasePools();
+  releaseBlocks();
   ignoreField_ = 0;
+  parseDepth_ = 0;
   bracketSkipLevel_ = -1;
   pTopLevelObject_ = nullptr;
   topLevelObjectIDIndex_ = -1;
@@ -138,15 +150,65 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
   }
 }
 
+// The pools stay as long as a syntax tree does, whose nodes name things through them; the id
+// entries go, since the objects they point to belong to the caller from now on.
 void KtOMLFile::cleanup() {
   while (pFileDescriptor_ != nullptr) popFile();
   bracketLevel_ = 0;
   releaseToken(pLookAheadToken_);
   pLookAheadToken_ = nullptr;
-  releasePools();
+  if (pObjectIDPool_ != nullptr)
+    for (std::int32_t i = 0; i < pObjectIDPool_->decodeTableMax(); ++i)
+      pObjectIDPool_->pointer(i, nullptr);
+  if (numberOfErrors_ > 0) destroyTree();
+  if (pSyntaxTree_ == nullptr) {
+    releasePools();
+    releaseBlocks();
+  }
   pAuxCLIBuffer(nullptr);
   std::free(pPreviousPathName_);
   pPreviousPathName_ = nullptr;
+}
+
+void KtOMLFile::destroyTree() {
+  KtOMLSyntaxObject* root = pSyntaxTree_;
+  pSyntaxTree_ = nullptr;
+  if (root == nullptr) return;
+  if (root->inReaderBlocks() != 0)
+    root->~KtOMLSyntaxObject();
+  else
+    delete root;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Blocks
+
+void* KtOMLFile::allocateInBlocks(std::size_t size) {
+  size = (size + 7) & ~static_cast<std::size_t>(7);
+  if (static_cast<std::size_t>(blockEnd_ - blockNext_) < size || blockNext_ == nullptr) {
+    std::size_t blockSize = blocks_ != nullptr ? blocks_->size * 2 : 64 * 1024;
+    if (blockSize > 4 * 1024 * 1024) blockSize = 4 * 1024 * 1024;
+    if (blockSize < size) blockSize = size;
+    Block* block = static_cast<Block*>(std::malloc(sizeof(Block) + blockSize));
+    if (block == nullptr) return nullptr;
+    block->next = blocks_;
+    block->size = blockSize;
+    blocks_ = block;
+    blockNext_ = block->data();
+    blockEnd_ = blockNext_ + blockSize;
+  }
+  void* memory = blockNext_;
+  blockNext_ += size;
+  return memory;
+}
+
+void KtOMLFile::releaseBlocks() {
+  while (blocks_ != nullptr) {
+    Block* next = blocks_->next;
+    std::free(blocks_);
+    blocks_ = next;
+  }
+  blockNext_ = blockEnd_ = nullptr;
 }
 
 void KtOMLFile::releasePools() {
@@ -158,22 +220,28 @@ void KtOMLFile::releasePools() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The reader's pools
+// The reader's pools and index lookups
 
-std::int32_t KtOMLFile::storeStringIndex(const char* text) {
-  return pStringPool_ != nullptr ? pStringPool_->update(text) : -1;
+namespace {
+
+std::int32_t find(const KtStringPool* pool, const char* name) {
+  return pool != nullptr && name != nullptr ? pool->lookup(name) : -1;
 }
 
-std::int32_t KtOMLFile::storeObjectIDIndex(const char* text) {
-  return pObjectIDPool_ != nullptr ? pObjectIDPool_->update(text) : -1;
+std::int32_t store(KtStringPool* pool, const char* name) {
+  return pool != nullptr && name != nullptr ? pool->update(name) : -1;
 }
 
-// A field met in unchecked mode: after the grammar's fields.
-std::int32_t KtOMLFile::storeFieldIDIndex(const char* name) {
-  const std::int32_t index =
-      pUncheckedFieldIDPool_ != nullptr ? pUncheckedFieldIDPool_->update(name) : -1;
-  return index >= 0 ? grammarFieldCount() + index : -1;
+const char* text(const KtStringPool* pool, std::int32_t index) {
+  return pool != nullptr ? pool->decode(index) : "";
 }
+
+// An index in a pool whose indexes follow `offset` others.
+std::int32_t after(std::int32_t offset, std::int32_t index) {
+  return index >= 0 ? offset + index : -1;
+}
+
+}  // namespace
 
 std::int32_t KtOMLFile::grammarSectionCount() const {
   return pOMLStatic_ != nullptr && pOMLStatic_->pSectionIDPool() != nullptr
@@ -185,6 +253,143 @@ std::int32_t KtOMLFile::grammarFieldCount() const {
   return pOMLStatic_ != nullptr && pOMLStatic_->pFieldIDPool() != nullptr
              ? pOMLStatic_->pFieldIDPool()->decodeTableMax()
              : 0;
+}
+
+std::int32_t KtOMLFile::valueIDIndex(const char* name) const {
+  return pOMLStatic_ != nullptr ? find(pOMLStatic_->pValueIDPool(), name) : -1;
+}
+
+std::int32_t KtOMLFile::objTypeIDIndex(const char* name) const {
+  return pOMLStatic_ != nullptr ? find(pOMLStatic_->pObjTypeIDPool(), name) : -1;
+}
+
+std::int32_t KtOMLFile::checkedFieldIDIndex(const char* name) const {
+  return pOMLStatic_ != nullptr ? find(pOMLStatic_->pFieldIDPool(), name) : -1;
+}
+
+std::int32_t KtOMLFile::sectionIDIndex(const char* name) const {
+  const std::int32_t known =
+      pOMLStatic_ != nullptr ? find(pOMLStatic_->pSectionIDPool(), name) : -1;
+  return known >= 0 ? known : after(grammarSectionCount(), find(pUnknownSectionIDPool_, name));
+}
+
+std::int32_t KtOMLFile::fieldIDIndex(const char* name) const {
+  const std::int32_t known = checkedFieldIDIndex(name);
+  return known >= 0 ? known : after(grammarFieldCount(), find(pUncheckedFieldIDPool_, name));
+}
+
+std::int32_t KtOMLFile::unknownFieldIDIndex(const char* name) const {
+  return find(pUnknownFieldIDPool_, name);
+}
+
+std::int32_t KtOMLFile::stringIndex(const char* text) const { return find(pStringPool_, text); }
+
+std::int32_t KtOMLFile::objectIDIndex(const char* text) const { return find(pObjectIDPool_, text); }
+
+std::int32_t KtOMLFile::storeStringIndex(const char* text) { return store(pStringPool_, text); }
+
+std::int32_t KtOMLFile::storeSectionIDIndex(const char* name) {
+  const std::int32_t known = sectionIDIndex(name);
+  return known >= 0 ? known : after(grammarSectionCount(), store(pUnknownSectionIDPool_, name));
+}
+
+// A field met in unchecked mode: after the grammar's fields.
+std::int32_t KtOMLFile::storeFieldIDIndex(const char* name) {
+  const std::int32_t known = checkedFieldIDIndex(name);
+  return known >= 0 ? known : after(grammarFieldCount(), store(pUncheckedFieldIDPool_, name));
+}
+
+std::int32_t KtOMLFile::storeUnknownFieldIDIndex(const char* name) {
+  return store(pUnknownFieldIDPool_, name);
+}
+
+std::int32_t KtOMLFile::storeObjectIDIndex(const char* text) { return store(pObjectIDPool_, text); }
+
+const char* KtOMLFile::string(std::int32_t index) const { return text(pStringPool_, index); }
+
+const char* KtOMLFile::valueID(std::int32_t index) const {
+  return pOMLStatic_ != nullptr ? text(pOMLStatic_->pValueIDPool(), index) : "";
+}
+
+const char* KtOMLFile::objTypeID(std::int32_t index) const {
+  return pOMLStatic_ != nullptr ? text(pOMLStatic_->pObjTypeIDPool(), index) : "";
+}
+
+const char* KtOMLFile::sectionID(std::int32_t index) const {
+  const std::int32_t known = grammarSectionCount();
+  if (index < known)
+    return pOMLStatic_ != nullptr ? text(pOMLStatic_->pSectionIDPool(), index) : "";
+  return text(pUnknownSectionIDPool_, index - known);
+}
+
+const char* KtOMLFile::fieldID(std::int32_t index) const {
+  const std::int32_t known = grammarFieldCount();
+  if (index < known) return pOMLStatic_ != nullptr ? text(pOMLStatic_->pFieldIDPool(), index) : "";
+  return text(pUncheckedFieldIDPool_, index - known);
+}
+
+const char* KtOMLFile::objectID(std::int32_t index) const { return text(pObjectIDPool_, index); }
+
+std::int32_t KtOMLFile::enumValue(std::int32_t index) const {
+  return pOMLStatic_ != nullptr ? pOMLStatic_->enumValue(index) : 0;
+}
+
+int KtOMLFile::definedSection(std::int32_t index) const {
+  return pOMLStatic_ != nullptr && pOMLStatic_->definedSection(index);
+}
+
+KtOMLDefObjType* KtOMLFile::pObjTypeDefinition(std::int32_t index) const {
+  return pOMLStatic_ != nullptr ? pOMLStatic_->pObjTypeDefinition(index) : nullptr;
+}
+
+// The entry of an id: made on demand (in the reader's blocks) when `make` is set.
+void* KtOMLFile::idEntry(std::int32_t index, bool make) const {
+  KtStringPool* pool = pObjectIDPool_;
+  if (pool == nullptr || index < 0 || index >= pool->decodeTableMax()) return nullptr;
+  void* entry = pool->pointer(index);
+  if (entry != nullptr || !make) return entry;
+  entry = const_cast<KtOMLFile*>(this)->allocateInBlocks(sizeof(ObjectIDEntry));
+  if (entry == nullptr) return nullptr;
+  *static_cast<ObjectIDEntry*>(entry) = ObjectIDEntry{nullptr, nullptr};
+  pool->pointer(index, entry);
+  return entry;
+}
+
+KtOMLSyntaxObject* KtOMLFile::pSyntaxObject(std::int32_t index) const {
+  const ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(idEntry(index, false));
+  return entry != nullptr ? entry->syntaxObject : nullptr;
+}
+
+KtOMLSyntaxObject* KtOMLFile::pSyntaxObject(std::int32_t index, KtOMLSyntaxObject* object) {
+  ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(idEntry(index, true));
+  return entry != nullptr ? entry->syntaxObject = object : nullptr;
+}
+
+KtObject* KtOMLFile::pObject(std::int32_t index) const {
+  const ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(idEntry(index, false));
+  return entry != nullptr ? entry->object : nullptr;
+}
+
+KtObject* KtOMLFile::pObject(std::int32_t index, KtObject* object) {
+  ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(idEntry(index, true));
+  return entry != nullptr ? entry->object = object : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reports at a node
+
+void KtOMLFile::errorMessage(KtOMLSyntaxStruct* place, int code, const char* text, int fatal) {
+  const Place where = place != nullptr
+                          ? Place{place->fileNameIndex(), nullptr, place->line(), place->position()}
+                          : nowhere();
+  internalErrorMessage(code, where, text != nullptr ? text : "", nullptr, nullptr, fatal, true);
+}
+
+void KtOMLFile::warningMessage(KtOMLSyntaxStruct* place, int code, const char* text) {
+  const Place where = place != nullptr
+                          ? Place{place->fileNameIndex(), nullptr, place->line(), place->position()}
+                          : nowhere();
+  internalWarningMessage(code, where, text != nullptr ? text : getStringResource(3));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #ifndef KTBASE_OML_OML_FILE_H
 #define KTBASE_OML_OML_FILE_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "ktbase/files/text_file.h"
@@ -29,8 +30,12 @@
 class KtIndexHashTable;
 class KtOMLExtension;
 class KtOMLStatic;
+class KtOMLSyntaxField;
 class KtOMLSyntaxObject;
+class KtOMLSyntaxStruct;
 class KtObject;
+struct KtOMLDefField;
+struct KtOMLDefObjType;
 
 // One open input file: where reading stands in it. The innermost file is on top of the stack.
 struct KtOpenFileList {
@@ -119,6 +124,15 @@ class KtOMLFile : public KtTextFile {
   char* pPreviousPathName();
   char* pPreviousPathName(const char* text);
 
+  // The syntax tree of the last reading: after a reading without errors, until the next reading
+  // or the destruction; null otherwise.
+  KtOMLSyntaxObject* pSyntaxTree() const { return pSyntaxTree_; }
+
+  // Reports at a node of the syntax tree (its file, line and position; without place for null).
+  // `text` is printed as it stands ("" for null; a warning without text prints message 3).
+  void errorMessage(KtOMLSyntaxStruct* place, int code, const char* text, int fatal);
+  void warningMessage(KtOMLSyntaxStruct* place, int code, const char* text);
+
   KtObject* pExpectedTopLevelObject() const { return pExpectedTopLevelObject_; }
   std::int32_t expectedTopLevelObjTypeIDIndex() const { return expectedTopLevelObjTypeIDIndex_; }
   std::int32_t topLevelObjectIDIndex() const { return topLevelObjectIDIndex_; }
@@ -147,8 +161,89 @@ class KtOMLFile : public KtTextFile {
   // While set, characters come from this text (and are taken from its front) instead of a file.
   char** pAuxCLIBuffer(char** text);
 
+  // Index lookups: -1 when the name is not found or the pool is missing. Sections and fields
+  // look at the grammar's names first, then at those declared in the file (sections) or met
+  // in unchecked mode (fields), whose indexes follow the grammar's.
+  std::int32_t valueIDIndex(const char* name) const;
+  std::int32_t objTypeIDIndex(const char* name) const;
+  std::int32_t checkedFieldIDIndex(const char* name) const;
+  std::int32_t sectionIDIndex(const char* name) const;
+  std::int32_t fieldIDIndex(const char* name) const;
+  std::int32_t unknownFieldIDIndex(const char* name) const;
+  std::int32_t stringIndex(const char* text) const;
+  std::int32_t objectIDIndex(const char* text) const;
+  // The same, storing the name when it is new.
+  std::int32_t storeStringIndex(const char* text);
+  std::int32_t storeSectionIDIndex(const char* name);
+  std::int32_t storeFieldIDIndex(const char* name);
+  std::int32_t storeUnknownFieldIDIndex(const char* name);
+  std::int32_t storeObjectIDIndex(const char* text);
+  // The text of an index; "" when out of range.
+  const char* string(std::int32_t index) const;
+  const char* valueID(std::int32_t index) const;
+  const char* objTypeID(std::int32_t index) const;
+  const char* sectionID(std::int32_t index) const;
+  const char* fieldID(std::int32_t index) const;
+  const char* objectID(std::int32_t index) const;
+  // The number of value name `index` (0 when out of range), whether `index` is a section of the
+  // grammar, and the grammar's record of object type `index` (null when out of range).
+  std::int32_t enumValue(std::int32_t index) const;
+  int definedSection(std::int32_t index) const;
+  KtOMLDefObjType* pObjTypeDefinition(std::int32_t index) const;
+  // The entry of object id `index`: the syntax object that defines it and the object built for
+  // it (null when none). The setters make the entry when it is missing.
+  KtOMLSyntaxObject* pSyntaxObject(std::int32_t index) const;
+  KtOMLSyntaxObject* pSyntaxObject(std::int32_t index, KtOMLSyntaxObject* object);
+  KtObject* pObject(std::int32_t index) const;
+  KtObject* pObject(std::int32_t index, KtObject* object);
+
  private:
   friend struct KtOMLFileProbe;  // lets the tests drive the lexical layer
+  friend class KtOMLSyntaxObject;
+  friend class KtOMLSyntaxField;
+
+  // ----- the parser (oml_parser.cpp)
+  void parseAttributeList(KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
+                          KtOMLSyntaxObject* owner, KtOMLToken* opening);
+  void parseAttribute(KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
+                      KtOMLSyntaxObject* owner, KtOMLToken* first, int ordinal);
+  void parseObject(KtOMLToken* type, std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
+                   std::uint32_t path, KtOMLSyntaxObject* owner, KtOMLToken* opening);
+  void parseField(KtOMLToken* field, std::int32_t sectionIDIndex, std::uint32_t path,
+                  KtOMLSyntaxObject* owner, KtOMLToken* value, int ordinal);
+  void parseBuiltInField(KtOMLToken* field, KtOMLSyntaxObject* owner, KtOMLToken* value);
+  std::uint32_t extendSectionPath(const KtOMLToken* section, const KtOMLSyntaxObject* owner,
+                                  std::int32_t currentSection, std::uint32_t path);
+  void reclassifyLookAhead();
+  bool checkObjectSection(const KtOMLSyntaxObject* owner, std::int32_t sectionIDIndex,
+                          std::uint32_t path, const KtOMLSyntaxObject* object);
+  KtOMLDefField* checkFieldSection(const KtOMLSyntaxObject* owner, std::int32_t sectionIDIndex,
+                                   std::uint32_t path, const KtOMLToken* field);
+  KtOMLDefField* getDefinitionField(const KtOMLSyntaxObject* owner, std::uint32_t path,
+                                    std::int32_t fieldIndex) const;
+  KtOMLToken* nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path, int ordinal,
+                                 const KtOMLToken* value);
+  bool checkFieldType(const KtOMLDefField* def, KtOMLToken* value);
+  bool checkSomething(KtOMLToken* value, KtOMLTokenTagEnum accepted, int kind);
+  // The id of a token that names an object: a name without ',' or '$', or an integer (stored
+  // as its text); -1 after error 26.
+  std::int32_t checkSimpleScope(const KtOMLToken* token);
+  bool isSkipSection(std::int32_t sectionIDIndex) const;
+  // The text a token stands for, for messages.
+  const char* decodeIdeToken(const KtOMLToken* token);
+  bool isIdentifierToken(const KtOMLToken* token) const;
+  KtOMLSyntaxObject* newSyntaxObject(const KtOMLToken* place, std::int32_t type,
+                                     std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
+                                     std::uint32_t path);
+  KtOMLSyntaxField* newSyntaxField(const KtOMLToken* place, std::int32_t nameIndex,
+                                   std::int32_t sectionIDIndex, std::uint32_t path,
+                                   KtOMLToken* value, KtOMLDefField* def);
+  void destroyTree();
+
+  // ----- the blocks the syntax tree and the id entries live in (oml_file.cpp)
+  void* allocateInBlocks(std::size_t size);
+  void* idEntry(std::int32_t index, bool make) const;
+  void releaseBlocks();
 
   // ----- diagnostics (oml_diagnostics.cpp)
   // The place of a report: a file-name index (or a name), a line and a position; a line below
@@ -162,9 +257,13 @@ class KtOMLFile : public KtTextFile {
   Place here() const;
   Place at(std::int32_t fileNameIndex, const KtOMLToken* token) const;
   static Place nowhere() { return Place{-1, nullptr, -1, -1}; }
+  // A report of message `code` of the table, formatted with up to three texts (or, `literal`,
+  // with `a` as the whole text).
   void internalErrorMessage(int code, const Place& place, const char* a = nullptr,
-                            const char* b = nullptr, const char* c = nullptr, int fatal = 0);
-  void internalWarningMessage(int code, const Place& place);
+                            const char* b = nullptr, const char* c = nullptr, int fatal = 0,
+                            bool literal = false);
+  // A warning with the table's text, or with `text` when given.
+  void internalWarningMessage(int code, const Place& place, const char* text = nullptr);
   // Formats `format` with up to three texts into a new buffer (free with std::free); null when
   // memory runs out.
   static char* formatMessage(const char* format, const char* a, const char* b, const char* c);
@@ -173,7 +272,7 @@ class KtOMLFile : public KtTextFile {
                    std::int32_t line, int position, const char* text, char* buffer,
                    unsigned int size, unsigned int& length);
 
-  // Reads the named file to its end (oml_file.cpp).
+  // Reads the named file into a new syntax tree; after any error there is no tree.
   void parse(const char* fileName);
 
   // ----- input files and characters (oml_lexer.cpp)
@@ -251,9 +350,6 @@ class KtOMLFile : public KtTextFile {
   void memoryExhausted();
 
   // ----- the reader's pools (oml_file.cpp)
-  std::int32_t storeStringIndex(const char* text);
-  std::int32_t storeObjectIDIndex(const char* text);
-  std::int32_t storeFieldIDIndex(const char* name);
   std::int32_t grammarSectionCount() const;
   std::int32_t grammarFieldCount() const;
   void releasePools();
@@ -303,6 +399,12 @@ class KtOMLFile : public KtTextFile {
   int openFileCount_;
   KtOpenFileList* pAuxFile_;
   int skipping_;
+  int parseDepth_;
+  char numberText_[16];
+  struct Block;
+  Block* blocks_;
+  char* blockNext_;
+  char* blockEnd_;
   static constexpr int kSpareTokens = 16;
   KtOMLToken* spareTokens_[kSpareTokens];
   int spareTokenCount_;

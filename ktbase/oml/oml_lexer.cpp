@@ -24,6 +24,19 @@ namespace {
 constexpr int kMaxOpenFiles = 64;
 // Open brackets; more would only serve to exhaust memory.
 constexpr int kMaxBrackets = 1000000;
+// Token records are recycled, except under AddressSanitizer, which is to see every use of a
+// token after its release.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kRecycleTokens = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kRecycleTokens = false;
+#else
+constexpr bool kRecycleTokens = true;
+#endif
+#else
+constexpr bool kRecycleTokens = true;
+#endif
 // The block a binary file is read in.
 constexpr int kBinaryBlock = 4096;
 // Multi-byte items of the binary encoding are built here before they become tokens.
@@ -334,7 +347,7 @@ KtOMLToken* KtOMLFile::newToken(KtOMLTokenTagEnum tag, std::int32_t value) {
 void KtOMLFile::releaseToken(KtOMLToken* token) {
   if (token == nullptr) return;
   token->releaseValue();
-  if (spareTokenCount_ < kSpareTokens)
+  if (spareTokenCount_ < kSpareTokens && kRecycleTokens)
     spareTokens_[spareTokenCount_++] = token;
   else
     delete token;

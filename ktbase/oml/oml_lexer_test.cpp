@@ -213,7 +213,7 @@ TEST_F(LexerTest, BinaryForms) {
   EXPECT_EQ(messages(), "");
   EXPECT_EQ(binary("\"\""), "str \"\" @2:0\n");  // the empty string, first thing read
   // Indexes beyond their pools, and unknown tags, are error tokens.
-  EXPECT_EQ(binary(bytes({'o', 9, 'S', 0, 0, 0, 5, 'f', 0x63, 'Z'})),
+  EXPECT_EQ(binary(bytes({'o', 9, 'S', 0, 0, 0, 0x50, 'f', 0x63, 'Z'})),
             "err 111 @2:0\nerr 83 @7:0\nerr 102 @9:0\nerr 90 @10:0\n");
 }
 

@@ -111,6 +111,50 @@ KtOMLDefSection* KtOMLDefObjType::sectionWithCode(std::uint32_t code) const {
   return found;
 }
 
+namespace {
+
+// The sibling that comes after `section` in code order (lists hold the newest first), or null.
+KtOMLDefSection* siblingAfter(KtOMLDefSection* list, const KtOMLDefSection* section) {
+  const int level = section->level();
+  const std::uint32_t wanted = nibble(section->sectionPath, level) + 1;
+  for (; list != nullptr; list = list->pNext)
+    if (nibble(list->sectionPath, level) == wanted) return list;
+  return nullptr;
+}
+
+// The section with the lowest code of a list: the last one added.
+KtOMLDefSection* oldestOf(KtOMLDefSection* list) {
+  while (list != nullptr && list->pNext != nullptr) list = list->pNext;
+  return list;
+}
+
+}  // namespace
+
+std::uint32_t ktOMLSectionPathMask(std::uint32_t path) {
+  std::uint32_t mask = 0;
+  for (int level = 1; level <= KT_OML_MAX_SECTION_LEVELS; ++level)
+    if (nibble(path, level) != KT_OML_WILDCARD) mask |= 15u << (4 * (level - 1));
+  return mask;
+}
+
+int ktOMLSectionPathAgrees(std::uint32_t code, std::uint32_t path) {
+  const std::uint32_t mask = ktOMLSectionPathMask(path);
+  return (code & mask) == (path & mask);
+}
+
+KtOMLDefSection* KtOMLDefObjType::firstSection() const { return oldestOf(pSectionList); }
+
+KtOMLDefSection* KtOMLDefObjType::sectionAfter(const KtOMLDefSection* section) const {
+  if (section == nullptr) return nullptr;
+  if (section->pSubSectionList != nullptr) return oldestOf(section->pSubSectionList);
+  for (; section != nullptr; section = section->pParent) {
+    KtOMLDefSection* list =
+        section->pParent != nullptr ? section->pParent->pSubSectionList : pSectionList;
+    if (KtOMLDefSection* next = siblingAfter(list, section)) return next;
+  }
+  return nullptr;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Construction
 

@@ -63,6 +63,13 @@ constexpr int KT_OML_MAX_SECTION_LEVELS = 8;
 constexpr int KT_OML_MAX_SECTIONS_PER_LEVEL = 14;
 constexpr std::uint32_t KT_OML_NO_SECTION = 0xFFFFFFFFu;
 
+// Section paths, as the reader builds them: a code whose levels may hold 15, the wildcard (any
+// section at that level). The mask of a path has 0 at its wildcard levels and 15 at every other;
+// a section's code agrees with a path when both are equal under the mask.
+constexpr std::uint32_t KT_OML_WILDCARD = 15;
+std::uint32_t ktOMLSectionPathMask(std::uint32_t path);
+int ktOMLSectionPathAgrees(std::uint32_t code, std::uint32_t path);
+
 // The callbacks an object type may carry. The first argument is the KtOMLFile that calls.
 typedef int (*KtOMLCheckFunction)(void* file, KtOMLSyntaxObject* object);
 typedef KtObject* (*KtOMLCreateFunction)(void* file, KtOMLSyntaxObject* object,
@@ -140,6 +147,10 @@ struct KtOMLDefObjType {
 
   // The section with that code, or null (also for code 0 and KT_OML_NO_SECTION).
   KtOMLDefSection* sectionWithCode(std::uint32_t code) const;
+  // All sections of the type in order of their codes, parents before their sub-sections: the
+  // first, and the one after `section`; null at the end.
+  KtOMLDefSection* firstSection() const;
+  KtOMLDefSection* sectionAfter(const KtOMLDefSection* section) const;
 };
 
 class KtOMLStatic : public KtObject {

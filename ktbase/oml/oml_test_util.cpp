@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ktbase/oml/oml_bin_value.h"
+#include "ktbase/oml/oml_syntax.h"
 
 namespace {
 
@@ -37,12 +38,126 @@ void dumpSections(const KtOMLStatic& g, const KtOMLDefSection* list, const std::
 }  // namespace
 
 KtOMLStatic* newCorpusGrammar() {
-  static const KtOMLStaticVEStruct values[] = {{"box", 1}, {"circle", 2}, {nullptr, 0}};
-  static const char* const definitions[] = {
-      "O Graph", "F label S", "F node I", "S layout", "F spacing R", "}",    "T Node",
-      "}",       "O Node",    "F x I",    "F y I",    "}",           nullptr};
+  static const KtOMLStaticVEStruct values[] = {
+      {"box", 1}, {"circle", 2}, {"oval", 3}, {nullptr, 0}};
+  static const char* const definitions[] = {"O $toplevel$",
+                                            "T Graph",
+                                            "}",
+                                            "O Graph",
+                                            "F label S",
+                                            "F node I",
+                                            "F directed B",
+                                            "E shape [box..oval]",
+                                            "S layout",
+                                            "F spacing R",
+                                            "S grid",
+                                            "F step I",
+                                            "}",
+                                            "S inner",
+                                            "F depth I",
+                                            "}",
+                                            "T Node",
+                                            "}",
+                                            "S style",
+                                            "S border",
+                                            "F thickness I",
+                                            "}",
+                                            "S inner",
+                                            "F depth I",
+                                            "}",
+                                            "}",
+                                            "T Node",
+                                            "T Edge",
+                                            "}",
+                                            "O Node",
+                                            "F x I",
+                                            "F y I",
+                                            "F weight R",
+                                            "F address P",
+                                            "F data X",
+                                            "R next Node",
+                                            "}",
+                                            "O Edge",
+                                            "R source Node R",
+                                            "R target Node R",
+                                            "F weight R",
+                                            "}",
+                                            nullptr};
   return new KtOMLStatic(static_cast<const char* const*>(nullptr), nullptr, values, definitions,
                          100, 100, 100, 100, 100, 100);
+}
+
+namespace {
+
+std::string valueText(const KtOMLFile& file, const KtOMLSyntaxField& f) {
+  char buffer[64];
+  const KtOMLToken* t = f.pValueToken();
+  if (t == nullptr) return "none";
+  switch (t->tag()) {
+    case OML_TOKEN_INTEGER:
+      return "int " + std::to_string(t->intValue());
+    case OML_TOKEN_REAL:
+      std::snprintf(buffer, sizeof buffer, "real %.17g", t->realValue());
+      return buffer;
+    case OML_TOKEN_STRING:
+      return "str \"" + std::string(f.stringValue()) + "\"";
+    case OML_TOKEN_VALUE:
+      return "val " + std::to_string(t->index()) + "=" + std::to_string(f.enumValue());
+    case OML_TOKEN_SCOPE:
+      return "ref " + KtOMLFileProbe::objectID(file, t->index());
+    case OML_TOKEN_IPADDRESS: {
+      const std::uint32_t a = t->ipAddress();
+      std::snprintf(buffer, sizeof buffer, "ip %u.%u.%u.%u", a >> 24, a >> 16 & 255, a >> 8 & 255,
+                    a & 255);
+      return buffer;
+    }
+    case OML_TOKEN_BINVALUE: {
+      std::string text = "bin ";
+      for (std::int32_t i = 0; i < f.pBinValue()->length(); ++i) {
+        std::snprintf(buffer, sizeof buffer, "%02x",
+                      static_cast<unsigned char>(f.pBinValue()->pByteSequence()[i]));
+        text += buffer;
+      }
+      return text;
+    }
+    default:
+      return "tag " + std::to_string(t->tag());
+  }
+}
+
+std::string place(const KtOMLSyntaxStruct& node) {
+  return " @" + std::to_string(node.line()) + ":" + std::to_string(node.position());
+}
+
+std::string sectionText(const char* name, std::int32_t index, std::uint32_t path) {
+  if (index < 0 && path == 0) return "";
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(path));
+  return " [" + std::string(name) + " " + buffer + "]";
+}
+
+void dumpObject(const KtOMLFile& file, const KtOMLSyntaxObject& o, const std::string& indent,
+                std::string& out) {
+  out += indent + o.typeString();
+  if (o.objectIDIndex() >= 0) out += " " + std::string(o.nameString());
+  out += sectionText(o.sectionString(), o.sectionIDIndex(), o.sectionPathIndex()) + place(o) + "\n";
+  for (const KtOMLSyntaxFieldList* c = o.pFieldList(); c != nullptr; c = c->pNext) {
+    const KtOMLSyntaxField& f = *c->pField;
+    out += indent + "  ." + f.nameString() +
+           sectionText(f.sectionString(), f.sectionIDIndex(), f.sectionPathIndex()) + " = " +
+           valueText(file, f) + (f.pDefField() != nullptr ? "" : " (no definition)") +
+           (f.inUncheckedSection() != 0 ? " (unchecked)" : "") + place(f) + "\n";
+  }
+  for (const KtOMLSyntaxObjectList* c = o.pObjectList(); c != nullptr; c = c->pNext)
+    dumpObject(file, *c->pObject, indent + "  ", out);
+}
+
+}  // namespace
+
+std::string dumpTree(const KtOMLFile& file) {
+  std::string out;
+  if (file.pSyntaxTree() != nullptr) dumpObject(file, *file.pSyntaxTree(), "", out);
+  return out;
 }
 
 std::string dumpFields(const KtOMLStatic& g, const KtOMLDefField* list) {

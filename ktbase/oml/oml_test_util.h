@@ -11,6 +11,7 @@
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_static.h"
+#include "ktbase/oml/oml_syntax.h"
 
 // The grammar's friend: its pools and queries are private to the reader and these tests.
 struct KtOMLStaticProbe {
@@ -79,6 +80,9 @@ struct KtOMLFileProbe {
     file.pUnknownSectionIDPool_->update(name);
   }
   static std::string token(KtOMLFile& file, const KtOMLToken* token);
+  static std::string objectID(const KtOMLFile& file, std::int32_t index) {
+    return file.objectID(index);
+  }
   static std::string drain(KtOMLFile& file);
 };
 
@@ -96,6 +100,10 @@ class LoggingOMLFile : public KtOMLFile {
 
 // The grammar the OML corpus is read with: a graph of nodes, a section and enumeration values.
 KtOMLStatic* newCorpusGrammar();
+
+// The syntax tree of the file's last reading, one line per node in file order: objects with their
+// type, id, section and place; their own fields indented below them with section, value and place.
+std::string dumpTree(const KtOMLFile& file);
 
 // Everything a grammar holds, as text: the four pools in index order (values with their
 // numbers), then every object type's callbacks, fields, required list, sections (with codes,

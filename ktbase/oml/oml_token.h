@@ -39,7 +39,7 @@ class KtOMLToken {
 
  public:
   KtOMLToken()
-      : tag_(OML_TOKEN_ERROR), fileNameIndex_(-1), line_(-1), position_(-1), unknownField_(0) {
+      : fileNameIndex_(-1), line_(-1), position_(-1), tag_(OML_TOKEN_ERROR), unknownField_(0) {
     value_.integer = 0;
   }
   KtOMLToken(const KtOMLToken&) = delete;
@@ -47,7 +47,7 @@ class KtOMLToken {
   // Destroys the binary value of a binary-sequence token.
   ~KtOMLToken();
 
-  KtOMLTokenTagEnum tag() const { return tag_; }
+  KtOMLTokenTagEnum tag() const { return static_cast<KtOMLTokenTagEnum>(tag_); }
   // The file the token was read from: its name's index in the reader's string pool.
   std::int32_t fileNameIndex() const { return fileNameIndex_; }
   std::int32_t line() const { return line_; }
@@ -66,7 +66,7 @@ class KtOMLToken {
   // Setters for the reader. A token that held a binary value keeps no claim on it afterwards:
   // the caller of set... on such a token releases the old value first (releaseValue).
   void set(KtOMLTokenTagEnum tag, std::int32_t value) {
-    tag_ = tag;
+    tag_ = static_cast<std::uint8_t>(tag);
     value_.integer = value;
   }
   void setReal(double value) {
@@ -82,23 +82,29 @@ class KtOMLToken {
     line_ = line;
     position_ = position;
   }
-  int unknownField(int on) { return unknownField_ = on; }
+  int unknownField(int on) {
+    unknownField_ = on != 0;
+    return on;
+  }
   // Destroys a binary value and leaves an error token of value 0.
   void releaseValue();
+  // Takes over everything `other` holds, its binary value included; `other` keeps no value.
+  void takeFrom(KtOMLToken* other);
   // Hands the binary value over to the caller: the token keeps none.
   KtOMLBinValue* takeBinValue();
 
  private:
-  KtOMLTokenTagEnum tag_;
-  std::int32_t fileNameIndex_;
+  // 24 bytes: syntax trees hold one token per field.
   union {
     std::int32_t integer;
     double real;
     KtOMLBinValue* binValue;
   } value_;
+  std::int32_t fileNameIndex_;
   std::int32_t line_;
   std::int32_t position_;
-  std::int32_t unknownField_;
+  std::uint8_t tag_;
+  std::uint8_t unknownField_;
 };
 
 #endif  // KTBASE_OML_OML_TOKEN_H

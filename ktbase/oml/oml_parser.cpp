@@ -1,0 +1,618 @@
+// The parser: tokens to the syntax tree, checked against the grammar as they come.
+//
+// A file is an attribute list. An attribute is: section names, each opening a section inside
+// the current one, and at most one object type or field name (the keyword); optionally ':' or
+// '='; a block or one value; optionally ';'. Every check reports and parsing goes on; the tree
+// grows only while no error has been reported.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "ktbase/files/format.h"
+#include "ktbase/files/platform.h"
+#include "ktbase/files/string_pool.h"
+#include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_static.h"
+#include "ktbase/oml/oml_syntax.h"
+
+namespace {
+
+// Blocks nested deeper are refused (fatal error 12): far beyond any real file, and well within
+// the stack of any thread.
+constexpr int kMaxNesting = 1000;
+// The built-in fields: include, input, comment, section, id, name, field.
+constexpr std::int32_t kInclude = 0, kInput = 1, kComment = 2, kSection = 3, kId = 4, kName = 5,
+                       kField = 6, kBuiltInFields = 7;
+constexpr std::int32_t kSkipSection = 0, kWildcardSection = 1;
+
+bool isKeyword(const KtOMLToken* t) {
+  return t != nullptr && (t->tag() == OML_TOKEN_OBJTYPE || t->tag() == OML_TOKEN_FIELD);
+}
+
+bool is(const KtOMLToken* t, KtOMLTokenTagEnum tag) { return t != nullptr && t->tag() == tag; }
+
+// A token that cannot be a value: none, an error, punctuation.
+bool isMalformedValue(const KtOMLToken* t) {
+  if (t == nullptr) return true;
+  switch (t->tag()) {
+    case OML_TOKEN_ERROR:
+    case OML_TOKEN_OPEN_BRACKET:
+    case OML_TOKEN_CLOSE_BRACKET:
+    case OML_TOKEN_ASSIGN:
+    case OML_TOKEN_SEMICOLON:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::uint32_t nibble(std::uint32_t path, int level) { return (path >> (4 * (level - 1))) & 15u; }
+
+// The level a path's next section takes: its lowest unused level (0 when all eight are used).
+int nextLevel(std::uint32_t path) {
+  for (int level = 1; level <= KT_OML_MAX_SECTION_LEVELS; ++level)
+    if (nibble(path, level) == 0) return level;
+  return 0;
+}
+
+// The mask of every level from `level` upward.
+std::uint32_t levelsFrom(int level) {
+  return level > KT_OML_MAX_SECTION_LEVELS ? 0u : 0xFFFFFFFFu << (4 * (level - 1));
+}
+
+// Two definitions of one field in different sections are alike when a value fits both.
+bool sameKind(const KtOMLDefField* a, const KtOMLDefField* b) {
+  if (a->fieldType != b->fieldType) return false;
+  if (a->fieldType != KT_FIELD_ENUM && a->fieldType != KT_FIELD_OBJECT_REFERENCE) return true;
+  const KtOMLDefIndexList* x = a->pIndexList;
+  const KtOMLDefIndexList* y = b->pIndexList;
+  for (; x != nullptr && y != nullptr; x = x->pNext, y = y->pNext)
+    if (x->index != y->index) return false;
+  return x == nullptr && y == nullptr;
+}
+
+// The one section with that name in the tree below (and not counting) `top`, or below the
+// whole type for null top; null when there is none or more than one.
+const KtOMLDefSection* uniqueSectionBelow(const KtOMLDefObjType* type, const KtOMLDefSection* top,
+                                          std::int32_t sectionIndex) {
+  const KtOMLDefSection* found = nullptr;
+  const int topLevel = top != nullptr ? top->level() : 0;
+  const KtOMLDefSection* s = top != nullptr ? type->sectionAfter(top) : type->firstSection();
+  for (; s != nullptr; s = type->sectionAfter(s)) {
+    if (top != nullptr) {  // stay inside top's subtree
+      const KtOMLDefSection* up = s;
+      while (up != nullptr && up->level() > topLevel) up = up->pParent;
+      if (up != top) break;
+    }
+    if (s->sectionIDIndex != sectionIndex) continue;
+    if (found != nullptr) return nullptr;
+    found = s;
+  }
+  return found;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Nodes
+
+KtOMLSyntaxObject* KtOMLFile::newSyntaxObject(const KtOMLToken* place, std::int32_t type,
+                                              std::int32_t objectIDIndex,
+                                              std::int32_t sectionIDIndex, std::uint32_t path) {
+  const std::int32_t file = place != nullptr ? place->fileNameIndex() : fileNameIndex();
+  const std::int32_t line = place != nullptr ? place->line() : -1;
+  const int position = place != nullptr ? place->position() : 0;
+  KtOMLDefObjType* def = pObjTypeDefinition(type);
+  // Once an error is reported nothing is kept: such nodes come from the heap and go back to it,
+  // and the reader's blocks do not grow with them.
+  KtOMLSyntaxObject* node = nullptr;
+  if (numberOfErrors_ == 0) {
+    if (void* memory = allocateInBlocks(sizeof(KtOMLSyntaxObject))) {
+      node = new (memory) KtOMLSyntaxObject(this, line, position, file, type, objectIDIndex,
+                                            sectionIDIndex, path, def);
+      node->inReaderBlocks_ = 1;
+    }
+  } else {
+    node = new (std::nothrow) KtOMLSyntaxObject(this, line, position, file, type, objectIDIndex,
+                                                sectionIDIndex, path, def);
+  }
+  if (node == nullptr) memoryExhausted();
+  return node;
+}
+
+KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken* place, std::int32_t nameIndex,
+                                            std::int32_t sectionIDIndex, std::uint32_t path,
+                                            KtOMLToken* value, KtOMLDefField* def) {
+  void* memory = allocateInBlocks(sizeof(KtOMLSyntaxField));
+  if (memory == nullptr) {
+    memoryExhausted();
+    releaseToken(value);
+    return nullptr;
+  }
+  KtOMLSyntaxField* field = new (memory)
+      KtOMLSyntaxField(this, place->line(), place->position(), place->fileNameIndex(), nameIndex,
+                       sectionIDIndex, path, nullptr, def, inUncheckedSection_);
+  field->inReaderBlocks_ = 1;
+  if (value != nullptr) {
+    field->value_.takeFrom(value);
+    field->hasValue_ = 1;
+    releaseToken(value);
+  }
+  return field;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Attribute lists and attributes
+
+void KtOMLFile::parse(const char* fileName) {
+  pushFile(fileName);
+  if (pFileDescriptor_ == nullptr) return;
+  KtOMLSyntaxObject* root = newSyntaxObject(nullptr, 0, -1, -1, 0);
+  if (root == nullptr) return;
+  root->position_ = 0;
+  pSyntaxTree_ = root;
+  parseAttributeList(nullptr, -1, 0, root, nullptr);
+  if (numberOfErrors_ > 0) destroyTree();
+}
+
+// Reads attributes until the input ends or, in a block (`opening` given), a closing bracket
+// comes. A lone ';' is an empty attribute.
+void KtOMLFile::parseAttributeList(KtOMLToken* keyword, std::int32_t sectionIDIndex,
+                                   std::uint32_t path, KtOMLSyntaxObject* owner,
+                                   KtOMLToken* opening) {
+  if (opening != nullptr && ++parseDepth_ > kMaxNesting) {
+    --parseDepth_;
+    internalErrorMessage(12, at(opening->fileNameIndex(), opening), nullptr, nullptr, nullptr, 1);
+    return;
+  }
+  int ordinal = 1;
+  while (KtOMLToken* token = nextToken()) {
+    if (opening != nullptr && token->tag() == OML_TOKEN_CLOSE_BRACKET) {
+      releaseToken(token);
+      break;
+    }
+    if (token->tag() == OML_TOKEN_SEMICOLON) {
+      releaseToken(token);
+      continue;
+    }
+    parseAttribute(keyword, sectionIDIndex, path, owner, token, ordinal++);
+  }
+  if (opening != nullptr) --parseDepth_;
+  inUncheckedSection_ = 0;
+}
+
+// `listKeyword` is the keyword of the block the attribute stands in (borrowed).
+void KtOMLFile::parseAttribute(KtOMLToken* listKeyword, std::int32_t sectionIDIndex,
+                               std::uint32_t path, KtOMLSyntaxObject* owner, KtOMLToken* first,
+                               int ordinal) {
+  KtOMLToken* keyword = listKeyword;
+  KtOMLToken* own = nullptr;  // a keyword of this attribute's own
+  KtOMLToken* token = first;
+  bool prefix = false;  // a section or keyword came before the token
+  while (token != nullptr &&
+         (is(token, OML_TOKEN_SECTION) || isKeyword(token) || is(token, OML_TOKEN_ERROR))) {
+    if (is(token, OML_TOKEN_SECTION)) {
+      path = extendSectionPath(token, owner, sectionIDIndex, path);
+      sectionIDIndex = token->index();
+      releaseToken(token);
+      prefix = true;
+    } else if (is(token, OML_TOKEN_ERROR)) {
+      internalErrorMessage(20, at(token->fileNameIndex(), token));
+      releaseToken(token);
+    } else {
+      if (keyword != nullptr) {
+        char where[32];
+        ktFormat(where, sizeof where, "%ld:%d", token->line(), token->position());
+        internalErrorMessage(48, at(keyword->fileNameIndex(), keyword), decodeIdeToken(keyword),
+                             decodeIdeToken(token), where);
+      }
+      releaseToken(own);
+      own = keyword = token;
+      prefix = true;
+    }
+    token = nextToken();
+  }
+  if (is(token, OML_TOKEN_ASSIGN)) {
+    releaseToken(token);
+    token = nextToken();
+  }
+  // A closing bracket after a keyword or section belongs to the enclosing block.
+  if (is(token, OML_TOKEN_CLOSE_BRACKET) && prefix) {
+    internalErrorMessage(20, at(token->fileNameIndex(), token));
+    pLookAheadToken_ = token;
+    token = nullptr;
+  } else if (isSkipSection(sectionIDIndex)) {
+    // The content of a skip section, or of one declared in the file, is passed over: a block,
+    // or a value (with the block of an object that follows it).
+    const bool block =
+        is(token, OML_TOKEN_OPEN_BRACKET) ||
+        (is(keyword, OML_TOKEN_OBJTYPE) && is(lookAheadToken(), OML_TOKEN_OPEN_BRACKET) &&
+         (releaseToken(token), token = nextToken(), true));
+    if (block) bracketSkipLevel_ = bracketLevel_;
+    releaseToken(token);
+  } else if (is(token, OML_TOKEN_OPEN_BRACKET)) {
+    if (is(keyword, OML_TOKEN_OBJTYPE))
+      parseObject(keyword, -1, sectionIDIndex, path, owner, token);
+    else
+      parseAttributeList(keyword, sectionIDIndex, path, owner, token);
+    releaseToken(token);
+  } else if (is(keyword, OML_TOKEN_OBJTYPE)) {
+    const std::int32_t id = token != nullptr ? checkSimpleScope(token) : -1;
+    if (token == nullptr) internalErrorMessage(20, here());
+    releaseToken(token);
+    KtOMLToken* opening = is(lookAheadToken(), OML_TOKEN_OPEN_BRACKET) ? nextToken() : nullptr;
+    parseObject(keyword, id, sectionIDIndex, path, owner, opening);
+    releaseToken(opening);
+  } else if (is(keyword, OML_TOKEN_FIELD) && keyword->unknownField() != 0) {
+    ignoreField_ = 1;  // a declared field: the rest of its line is not read
+    releaseToken(token);
+  } else if (keyword != nullptr || token != nullptr) {
+    parseField(keyword, sectionIDIndex, path, owner, token, ordinal);
+  }
+  if (is(lookAheadToken(), OML_TOKEN_SEMICOLON)) releaseToken(nextToken());
+  releaseToken(own);
+}
+
+void KtOMLFile::parseObject(KtOMLToken* type, std::int32_t objectIDIndex,
+                            std::int32_t sectionIDIndex, std::uint32_t path,
+                            KtOMLSyntaxObject* owner, KtOMLToken* opening) {
+  KtOMLSyntaxObject* object =
+      newSyntaxObject(type, type->index(), objectIDIndex, sectionIDIndex, path);
+  if (object == nullptr) return;
+  if (opening != nullptr) parseAttributeList(nullptr, -1, 0, object, opening);
+  if (object->isDefaults())
+    for (KtOMLSyntaxObjectList* c = object->pObjectList(); c != nullptr; c = c->pNext) {
+      c->pObject->sectionIDIndex(sectionIDIndex);
+      c->pObject->sectionPathIndex(path);
+    }
+  const bool placed = checkObjectSection(owner, sectionIDIndex, path, object);
+  if (placed && numberOfErrors_ == 0 && owner->addObject(object)) return;
+  if (placed && numberOfErrors_ == 0) memoryExhausted();
+  if (object->inReaderBlocks_ != 0)
+    object->~KtOMLSyntaxObject();
+  else
+    delete object;
+}
+
+void KtOMLFile::parseField(KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
+                           KtOMLSyntaxObject* owner, KtOMLToken* value, int ordinal) {
+  if (isMalformedValue(value)) {
+    internalErrorMessage(20, value != nullptr ? at(value->fileNameIndex(), value) : here());
+    releaseToken(value);
+    return;
+  }
+  if (keyword != nullptr && keyword->unknownField() == 0 && keyword->index() < kBuiltInFields) {
+    parseBuiltInField(keyword, owner, value);
+    return;
+  }
+  KtOMLToken* field = keyword;
+  KtOMLToken* positional = nullptr;
+  if (field == nullptr) {
+    if (inUncheckedSection_ == 0)
+      field = positional = nthFieldDescrToken(owner, path, ordinal, value);
+    if (field == nullptr) {
+      internalErrorMessage(23, at(value->fileNameIndex(), value));
+      releaseToken(value);
+      return;
+    }
+  }
+  KtOMLDefField* def = nullptr;
+  if (inUncheckedSection_ == 0) {
+    if (const KtOMLDefField* found = checkFieldSection(owner, sectionIDIndex, path, field))
+      checkFieldType(found, value);
+    def = getDefinitionField(owner, path, field->index());
+  }
+  if (numberOfErrors_ == 0) {
+    KtOMLSyntaxField* node =
+        newSyntaxField(field, field->index(), sectionIDIndex, path, value, def);
+    if (node != nullptr && !owner->addField(node)) {
+      node->~KtOMLSyntaxField();
+      memoryExhausted();
+    }
+  } else {
+    releaseToken(value);
+  }
+  releaseToken(positional);
+}
+
+// include and input read a file here; comment "unchecked" switches the rest of the block to
+// unchecked mode; section and field declare names; id and name give the owner its id.
+void KtOMLFile::parseBuiltInField(KtOMLToken* field, KtOMLSyntaxObject* owner, KtOMLToken* value) {
+  const std::int32_t which = field->index();
+  if (which == kId || which == kName) {
+    const std::int32_t id = checkSimpleScope(value);
+    if (id >= 0) {
+      if (owner->objectIDIndex() >= 0 && owner->objectIDIndex() != id)
+        internalErrorMessage(30, at(value->fileNameIndex(), value));
+      owner->objectIDIndex(id);
+    }
+  } else if (checkSomething(value, OML_TOKEN_STRING, 5)) {
+    const char* text = string(value->index());
+    if (which == kInclude || which == kInput) {
+      // The file is opened before anything more is read: its content stands in place of the
+      // statement.
+      pushFile(text);
+    } else if (which == kComment) {
+      if (std::strcmp(text, "unchecked") == 0 && inUncheckedSection_ == 0) {
+        inUncheckedSection_ = 1;
+        reclassifyLookAhead();
+      }
+    } else if (which == kSection) {
+      if (storeSectionIDIndex(text) < 0) memoryExhausted();
+    } else if (which == kField) {
+      if (storeUnknownFieldIDIndex(text) < 0) memoryExhausted();
+    }
+  }
+  releaseToken(value);
+}
+
+// A word read ahead before unchecked mode began is a field name like the words after it.
+void KtOMLFile::reclassifyLookAhead() {
+  KtOMLToken* t = pLookAheadToken_;
+  if (t == nullptr) return;
+  const KtOMLTokenTagEnum tag = t->tag();
+  if (tag != OML_TOKEN_OBJTYPE && tag != OML_TOKEN_SECTION && tag != OML_TOKEN_FIELD &&
+      tag != OML_TOKEN_VALUE && tag != OML_TOKEN_SCOPE)
+    return;
+  // Pool texts never move, so the word stays valid while another pool grows.
+  const char* word = decodeIdeToken(t);
+  const char c = word[0];
+  if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_') ||
+      std::strchr(word, ',') != nullptr)
+    return;  // a number or a scope path stays what it is
+  std::int32_t index = checkedFieldIDIndex(word);
+  if (index < 0) index = storeFieldIDIndex(word);
+  if (index < 0) {
+    t->set(OML_TOKEN_ERROR, 0);
+    return;
+  }
+  t->set(OML_TOKEN_FIELD, index);
+  t->unknownField(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Checks
+
+bool KtOMLFile::isSkipSection(std::int32_t sectionIDIndex) const {
+  return sectionIDIndex == kSkipSection ||
+         (sectionIDIndex >= 0 && sectionIDIndex >= grammarSectionCount());
+}
+
+bool KtOMLFile::isIdentifierToken(const KtOMLToken* t) const {
+  if (t == nullptr) return false;
+  switch (t->tag()) {
+    case OML_TOKEN_VALUE:
+    case OML_TOKEN_OBJTYPE:
+    case OML_TOKEN_SECTION:
+    case OML_TOKEN_FIELD:
+    case OML_TOKEN_SCOPE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+const char* KtOMLFile::decodeIdeToken(const KtOMLToken* t) {
+  if (t == nullptr) return "";
+  switch (t->tag()) {
+    case OML_TOKEN_VALUE:
+      return valueID(t->index());
+    case OML_TOKEN_OBJTYPE:
+      return objTypeID(t->index());
+    case OML_TOKEN_SECTION:
+      return sectionID(t->index());
+    case OML_TOKEN_FIELD:
+      if (t->unknownField() != 0)
+        return pUnknownFieldIDPool_ != nullptr ? pUnknownFieldIDPool_->decode(t->index()) : "";
+      return fieldID(t->index());
+    case OML_TOKEN_SCOPE:
+      return objectID(t->index());
+    case OML_TOKEN_STRING:
+      return string(t->index());
+    case OML_TOKEN_INTEGER:
+      ktFormat(numberText_, sizeof numberText_, "%d", t->intValue());
+      return numberText_;
+    default:
+      return "";
+  }
+}
+
+std::int32_t KtOMLFile::checkSimpleScope(const KtOMLToken* token) {
+  if (is(token, OML_TOKEN_SCOPE)) {
+    const char* text = objectID(token->index());
+    if (text[0] != '$' && std::strchr(text, ',') == nullptr && text[0] != 0) return token->index();
+  } else if (is(token, OML_TOKEN_INTEGER)) {
+    const std::int32_t id = storeObjectIDIndex(decodeIdeToken(token));
+    if (id < 0) memoryExhausted();
+    return id;
+  }
+  internalErrorMessage(26, token != nullptr ? at(token->fileNameIndex(), token) : here());
+  return -1;
+}
+
+// The right tag passes; a word gives 22 with its text; anything else 24 with the kind expected.
+bool KtOMLFile::checkSomething(KtOMLToken* value, KtOMLTokenTagEnum accepted, int kind) {
+  if (is(value, accepted)) return true;
+  if (isIdentifierToken(value))
+    internalErrorMessage(22, at(value->fileNameIndex(), value), decodeIdeToken(value));
+  else
+    internalErrorMessage(24, value != nullptr ? at(value->fileNameIndex(), value) : here(),
+                         getStringResource(kind));
+  return false;
+}
+
+bool KtOMLFile::checkFieldType(const KtOMLDefField* def, KtOMLToken* value) {
+  switch (def->fieldType) {
+    case KT_FIELD_INTEGER:
+      return checkSomething(value, OML_TOKEN_INTEGER, 4);
+    case KT_FIELD_BOOLEAN:  // the value names true and false only
+      if (is(value, OML_TOKEN_VALUE) && (value->index() == 0 || value->index() == 1)) return true;
+      return checkSomething(value, OML_TOKEN_ERROR, 9);
+    case KT_FIELD_STRING:
+      return checkSomething(value, OML_TOKEN_STRING, 5);
+    case KT_FIELD_OBJECT_REFERENCE: {
+      if (is(value, OML_TOKEN_SCOPE)) return true;
+      if (is(value, OML_TOKEN_INTEGER)) {  // a number names the object with that id
+        const std::int32_t id = checkSimpleScope(value);
+        if (id < 0) return false;
+        value->set(OML_TOKEN_SCOPE, id);
+        return true;
+      }
+      internalErrorMessage(26, at(value->fileNameIndex(), value));
+      return false;
+    }
+    case KT_FIELD_REAL:
+      return checkSomething(value, OML_TOKEN_REAL, 6);
+    case KT_FIELD_ENUM:
+      if (is(value, OML_TOKEN_VALUE) &&
+          KtOMLDefIndexList::contains(def->pIndexList, value->index()))
+        return true;
+      internalErrorMessage(25, at(value->fileNameIndex(), value));
+      return false;
+    case KT_FIELD_IP_ADDRESS:
+      return checkSomething(value, OML_TOKEN_IPADDRESS, 7);
+    case KT_FIELD_BINARY:
+      return checkSomething(value, OML_TOKEN_BINVALUE, 8);
+    default:
+      internalErrorMessage(21, at(value->fileNameIndex(), value));
+      return false;
+  }
+}
+
+KtOMLDefField* KtOMLFile::getDefinitionField(const KtOMLSyntaxObject* owner, std::uint32_t path,
+                                             std::int32_t fieldIndex) const {
+  const KtOMLDefObjType* type = owner->pDefObjType();
+  if (type == nullptr) return nullptr;
+  if (path == 0) return KtOMLDefField::find(type->pFieldList, fieldIndex);
+  const KtOMLDefSection* section = type->sectionWithCode(path);
+  return section != nullptr ? KtOMLDefField::find(section->pFieldList, fieldIndex) : nullptr;
+}
+
+// The definition a value is checked against: the type's field without a path; with one, the
+// field of every section the path names, which must all be alike (the first is taken).
+KtOMLDefField* KtOMLFile::checkFieldSection(const KtOMLSyntaxObject* owner,
+                                            std::int32_t sectionIDIndex, std::uint32_t path,
+                                            const KtOMLToken* field) {
+  const KtOMLDefObjType* type = owner->pDefObjType();
+  KtOMLDefField* first = nullptr;
+  bool alike = true;
+  if (type != nullptr && path == 0) {
+    first = KtOMLDefField::find(type->pFieldList, field->index());
+  } else if (type != nullptr) {
+    for (const KtOMLDefSection* s = type->firstSection(); s != nullptr; s = type->sectionAfter(s)) {
+      if (!ktOMLSectionPathAgrees(s->sectionPath, path)) continue;
+      KtOMLDefField* def = KtOMLDefField::find(s->pFieldList, field->index());
+      if (def == nullptr) continue;
+      if (first == nullptr)
+        first = def;
+      else
+        alike = alike && sameKind(first, def);
+    }
+  }
+  if (first != nullptr && alike) return first;
+  const char* name = decodeIdeToken(field);
+  if (path == 0)
+    internalErrorMessage(46, at(field->fileNameIndex(), field), name,
+                         objTypeID(owner->objTypeIDIndex()));
+  else
+    internalErrorMessage(47, at(field->fileNameIndex(), field), name, sectionID(sectionIDIndex),
+                         objTypeID(owner->objTypeIDIndex()));
+  return nullptr;
+}
+
+KtOMLToken* KtOMLFile::nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path,
+                                          int ordinal, const KtOMLToken* value) {
+  const KtOMLDefObjType* type = owner->pDefObjType();
+  if (type == nullptr) return nullptr;
+  const KtOMLDefField* list = type->pFieldList;
+  if (path != 0) {
+    const KtOMLDefSection* section = type->sectionWithCode(path);
+    list = section != nullptr ? section->pFieldList : nullptr;
+  }
+  const KtOMLDefField* def = KtOMLDefField::withNumber(const_cast<KtOMLDefField*>(list), ordinal);
+  if (def == nullptr) return nullptr;
+  KtOMLToken* token = newToken(OML_TOKEN_FIELD, def->fieldIDIndex);
+  if (token != nullptr) token->place(value->fileNameIndex(), value->line(), value->position());
+  return token;
+}
+
+// Objects stand where the grammar lets their type stand: directly in the owner's type, or in the
+// section of the path. Inside a defaults object only an object of its own type, without section.
+bool KtOMLFile::checkObjectSection(const KtOMLSyntaxObject* owner, std::int32_t sectionIDIndex,
+                                   std::uint32_t path, const KtOMLSyntaxObject* object) {
+  const bool ownerDefaults = owner->isDefaults();
+  const bool newDefaults = object->isDefaults();
+  const bool inSection = sectionIDIndex >= 0;
+  const KtOMLDefObjType* type = owner->pDefObjType();
+  bool allowed = false;
+  if (ownerDefaults) {
+    allowed = !newDefaults && !inSection && object->objTypeIDIndex() == owner->objTypeIDIndex();
+  } else if (type != nullptr) {
+    const KtOMLDefIndexList* types = type->pSubObjTypeList;
+    if (path != 0) {
+      const KtOMLDefSection* section = type->sectionWithCode(path);
+      types = section != nullptr ? section->pSubObjTypeList : nullptr;
+    }
+    allowed = KtOMLDefIndexList::contains(types, object->objTypeIDIndex()) != 0;
+  }
+  if (allowed) return true;
+  const int code = (newDefaults ? 42 : 38) + (ownerDefaults ? 2 : 0) + (inSection ? 1 : 0);
+  const Place place{object->fileNameIndex(), nullptr, object->line(), object->position()};
+  const char* newType = objTypeID(object->objTypeIDIndex());
+  const char* ownerType = objTypeID(owner->objTypeIDIndex());
+  if (inSection)
+    internalErrorMessage(code, place, newType, sectionID(sectionIDIndex), ownerType);
+  else
+    internalErrorMessage(code, place, newType, ownerType);
+  return false;
+}
+
+// The path after a section name: unchanged for skip sections and sections declared in the
+// file; the wildcard at the next level for `_`; else the code of the section it names, found
+// directly below the current path or, failing that, exactly once further down.
+std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken* section,
+                                           const KtOMLSyntaxObject* owner,
+                                           std::int32_t currentSection, std::uint32_t path) {
+  const std::int32_t index = section->index();
+  if (isSkipSection(index)) return path;
+  const KtOMLDefObjType* type = owner->pDefObjType();
+  const int level = nextLevel(path);
+  if (index == kWildcardSection && level != 0) return path | KT_OML_WILDCARD << (4 * (level - 1));
+  int agreeing = 0;
+  if (type != nullptr && index != kWildcardSection && path == 0) {
+    if (const KtOMLDefSection* s = KtOMLDefSection::find(type->pSectionList, index))
+      return s->sectionPath;
+    if (const KtOMLDefSection* s = uniqueSectionBelow(type, nullptr, index)) return s->sectionPath;
+  } else if (type != nullptr && index != kWildcardSection && level != 0) {
+    const std::uint32_t mask = ktOMLSectionPathMask(path);
+    for (int pass = 0; pass < 2; ++pass) {
+      std::uint32_t result = 0;
+      bool found = false, alike = true;
+      agreeing = 0;
+      for (const KtOMLDefSection* s = type->firstSection(); s != nullptr;
+           s = type->sectionAfter(s)) {
+        if (s->level() != level - 1 || !ktOMLSectionPathAgrees(s->sectionPath, path)) continue;
+        ++agreeing;
+        const KtOMLDefSection* sub = pass == 0 ? KtOMLDefSection::find(s->pSubSectionList, index)
+                                               : uniqueSectionBelow(type, s, index);
+        if (sub == nullptr) continue;
+        const std::uint32_t code = sub->sectionPath & (mask | levelsFrom(level));
+        alike = alike && (!found || code == result);
+        result = code;
+        found = true;
+      }
+      if (found && alike) return result | (path & ~mask);
+    }
+  }
+  const char* name = decodeIdeToken(section);
+  if (path == 0)
+    internalErrorMessage(35, at(section->fileNameIndex(), section), name,
+                         objTypeID(owner->objTypeIDIndex()));
+  else if (agreeing <= 1)
+    internalErrorMessage(36, at(section->fileNameIndex(), section), name, sectionID(currentSection),
+                         objTypeID(owner->objTypeIDIndex()));
+  else
+    internalErrorMessage(37, at(section->fileNameIndex(), section), name,
+                         objTypeID(owner->objTypeIDIndex()));
+  return path;
+}

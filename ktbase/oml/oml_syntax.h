@@ -1,0 +1,371 @@
+// The OML syntax tree: what the parser makes of a file before any application object exists.
+// One KtOMLSyntaxObject per object written in the file, holding its sub-objects and its fields
+// (KtOMLSyntaxField), each with the place where it was read. The checks and the object building
+// walk the tree, and the reading hooks receive its nodes.
+//
+// Ownership. An object owns its sub-object list and its field list, cells and items; its default
+// lists borrow the field lists of the defaults objects elsewhere in the tree. A field owns its
+// value token. The tree the reader makes belongs to the reader (KtOMLFile) and lives until its
+// next reading or its destruction; its nodes are allocated in the reader's own blocks, and the
+// reader takes them down with it. Nodes made by a caller with new are freed with delete as usual.
+//
+// Names. Nodes hold indexes into the pools of the reader and of its grammar and turn them back
+// into text on request; a name that cannot be found (an index out of range, or no reader) is "".
+//
+// Field order. KtOMLSyntaxFieldIter visits the fields of the applicable defaults objects first
+// (the default list added last first, each in file order) and the object's own fields last, in
+// file order: readers that apply fields in this order let an object's own values override its
+// defaults. A field whose section path holds a wildcard, and so names several sections, is
+// visited once for each of those sections that defines it, with that section's definition,
+// index and path; it is passed over when none does.
+#ifndef KTBASE_OML_OML_SYNTAX_H
+#define KTBASE_OML_OML_SYNTAX_H
+
+#include <cstdint>
+
+#include "ktbase/core/object.h"
+#include "ktbase/oml/oml_token.h"
+
+class KtOMLBinValue;
+class KtOMLFile;
+class KtOMLSyntaxField;
+class KtOMLSyntaxObject;
+struct KtOMLDefField;
+struct KtOMLDefObjType;
+struct KtOMLDefSection;
+
+// The value kind of a field, by its value token.
+enum KtOMLFieldTypeEnum : int {
+  OML_FIELD_INT = 0,
+  OML_FIELD_REAL = 1,
+  OML_FIELD_STRING = 2,
+  OML_FIELD_ENUM = 3,
+  OML_FIELD_BINVALUE = 4,
+  OML_FIELD_OBJTYPE = 5,
+  OML_FIELD_OTHER = 6  // any other token, or none
+};
+
+// The part every node has: the reader that made it and where it was read.
+class KtOMLSyntaxStruct : public KtObject {
+  KT_OBJECT(KtOMLSyntaxStruct, KtObject)
+
+ public:
+  KtOMLSyntaxStruct(KtOMLFile* file, std::int32_t line, int position, std::int32_t fileNameIndex);
+  ~KtOMLSyntaxStruct() override;
+
+  KtOMLFile* pOMLFile() const { return pOMLFile_; }
+  // The index of the file's name in the reader's string pool, -1 if none.
+  std::int32_t fileNameIndex() const { return fileNameIndex_; }
+  // Text: the line (from 1) and the position in it (from 1). Binary: the bytes read, and 0.
+  std::int32_t line() const { return line_; }
+  int position() const { return position_; }
+
+ protected:
+  KtOMLSyntaxStruct() { init(); }
+  void init();
+
+ private:
+  friend class KtOMLFile;
+  friend class KtOMLSyntaxObject;
+  // Returns 1 iff the node lives in its reader's blocks (freed with them, never with delete).
+  int inReaderBlocks() const { return inReaderBlocks_; }
+
+  KtOMLFile* pOMLFile_;
+  std::int32_t fileNameIndex_;
+  std::int32_t line_;
+  std::int32_t position_;
+  std::uint8_t inReaderBlocks_;
+};
+
+// A cell of a sub-object list: the object and the next cell.
+struct KtOMLSyntaxObjectList {
+  KtOMLSyntaxObject* pObject;
+  KtOMLSyntaxObjectList* pNext;
+};
+
+// A cell of a field list: the field and the next cell.
+struct KtOMLSyntaxFieldList {
+  KtOMLSyntaxField* pField;
+  KtOMLSyntaxFieldList* pNext;
+};
+
+// A cell of a default list: the field list of a defaults object (borrowed) and the next cell.
+struct KtOMLSyntaxDefaultList {
+  KtOMLSyntaxFieldList* pFieldList;
+  KtOMLSyntaxDefaultList* pNext;
+
+  // Attaches `list` behind the last cell of the chain that begins at `chain` (nothing for a
+  // null chain).
+  static void append(KtOMLSyntaxDefaultList* chain, KtOMLSyntaxDefaultList* list);
+};
+
+class KtOMLSyntaxObject : public KtOMLSyntaxStruct {
+  KT_OBJECT(KtOMLSyntaxObject, KtOMLSyntaxStruct)
+
+ public:
+  // Empty lists and no owner. objectIDIndex is -1 without an id, 0 for a defaults object.
+  KtOMLSyntaxObject(KtOMLFile* file, std::int32_t line, int position, std::int32_t fileNameIndex,
+                    std::int32_t objTypeIDIndex, std::int32_t objectIDIndex,
+                    std::int32_t sectionIDIndex, std::uint32_t sectionPathIndex,
+                    KtOMLDefObjType* defObjType);
+  // Destroys the sub-objects and fields (iteratively: any length, any depth of nesting).
+  ~KtOMLSyntaxObject() override;
+
+  // The object type's name; the id's text ("" without id); the section's name, known or
+  // declared in the file.
+  const char* typeString() const;
+  const char* nameString() const;
+  const char* sectionString() const;
+  // The object built for this object's id during the reading; null when none.
+  KtObject* object() const;
+
+  std::int32_t typeIndex() const { return objTypeIDIndex_; }
+  std::int32_t objTypeIDIndex() const { return objTypeIDIndex_; }
+  std::int32_t objTypeIDIndex(std::int32_t index) { return objTypeIDIndex_ = index; }
+  std::int32_t nameIndex() const { return objectIDIndex_; }
+  std::int32_t objectIDIndex() const { return objectIDIndex_; }
+  std::int32_t objectIDIndex(std::int32_t index) { return objectIDIndex_ = index; }
+  std::int32_t sectionIndex() const { return sectionIDIndex_; }
+  std::int32_t sectionIDIndex() const { return sectionIDIndex_; }
+  std::int32_t sectionIDIndex(std::int32_t index) { return sectionIDIndex_ = index; }
+  std::uint32_t sectionPathIndex() const { return sectionPathIndex_; }
+  std::uint32_t sectionPathIndex(std::uint32_t path) { return sectionPathIndex_ = path; }
+  KtOMLDefObjType* pDefObjType() const { return pDefObjType_; }
+  KtOMLDefObjType* pDefObjType(KtOMLDefObjType* type) { return pDefObjType_ = type; }
+  KtOMLSyntaxObject* pOwnerObject() const { return pOwnerObject_; }
+  KtOMLSyntaxObject* pOwnerObject(KtOMLSyntaxObject* owner) { return pOwnerObject_ = owner; }
+  KtOMLSyntaxObjectList* pObjectList() const { return pObjectList_; }
+  KtOMLSyntaxObjectList* pObjectListEnd() const { return pObjectListEnd_; }
+  KtOMLSyntaxFieldList* pFieldList() const { return pFieldList_; }
+  KtOMLSyntaxFieldList* pFieldListEnd() const { return pFieldListEnd_; }
+  KtOMLSyntaxDefaultList* pDefaultList() const { return pDefaultList_; }
+  // Returns 1 iff this is a defaults object (its id is "defaults").
+  int isDefaults() const { return objectIDIndex_ == 0; }
+
+  // Appends a sub-object (which this object then owns, and whose owner it becomes); null is
+  // ignored. Returns 0 when memory runs out (the sub-object is then not taken).
+  int addObject(KtOMLSyntaxObject* object);
+  // Appends a field, which this object then owns; null is ignored; 0 when memory runs out.
+  int addField(KtOMLSyntaxField* field);
+  // Pushes a default list (a defaults object's field list, borrowed) at the front; null is
+  // ignored; 0 when memory runs out.
+  int addDefaultList(KtOMLSyntaxFieldList* list);
+  // Moves other's sub-objects (re-owned to this object), fields and default lists to the ends of
+  // this object's lists; other's lists become empty.
+  void append(KtOMLSyntaxObject* other);
+  // Unlinks the cell after `previous` (the first cell for null) and destroys it with its
+  // sub-object.
+  void deleteObjectItem(KtOMLSyntaxObjectList* previous);
+
+  // The object's own first field with that name index (and, unless sectionIndex is -1, that
+  // section index), in file order; failing that, the first such field of its defaults. Null when
+  // there is none.
+  KtOMLSyntaxField* searchField(std::int32_t fieldIndex, std::int32_t sectionIndex) const;
+  // The same by name: the field among the grammar's fields, then those of unchecked mode; the
+  // section among the known and declared sections (null: any section).
+  KtOMLSyntaxField* searchField(const char* field, const char* section) const;
+  // The first field, in the same order, with that name index and that section path.
+  KtOMLSyntaxField* searchUniqueField(std::int32_t fieldIndex,
+                                      std::uint32_t sectionPathIndex) const;
+
+  void debugOutput(int) override {}
+
+ protected:
+  KtOMLSyntaxObject() { init(); }
+  void init();
+
+ private:
+  friend class KtOMLFile;
+  void releaseLists();
+  // New cells, from the reader's blocks for a node that lives there, else from the heap.
+  template <typename Cell>
+  Cell* newCell();
+  template <typename Cell>
+  void freeCell(Cell* cell);
+  template <typename Match>
+  KtOMLSyntaxField* findField(Match match) const;
+
+  std::int32_t objTypeIDIndex_;
+  std::int32_t objectIDIndex_;
+  std::int32_t sectionIDIndex_;
+  std::uint32_t sectionPathIndex_;
+  KtOMLSyntaxObject* pOwnerObject_;
+  KtOMLSyntaxObjectList* pObjectList_;
+  KtOMLSyntaxObjectList* pObjectListEnd_;
+  KtOMLSyntaxFieldList* pFieldList_;
+  KtOMLSyntaxFieldList* pFieldListEnd_;
+  KtOMLSyntaxDefaultList* pDefaultList_;
+  KtOMLDefObjType* pDefObjType_;
+};
+
+class KtOMLSyntaxField : public KtOMLSyntaxStruct {
+  KT_OBJECT(KtOMLSyntaxField, KtOMLSyntaxStruct)
+
+ public:
+  // Takes the value token (null: no value): the field keeps the token's content and frees it.
+  // The place is that of the field's name.
+  KtOMLSyntaxField(KtOMLFile* file, std::int32_t line, int position, std::int32_t fileNameIndex,
+                   std::int32_t nameIndex, std::int32_t sectionIDIndex,
+                   std::uint32_t sectionPathIndex, KtOMLToken* value, KtOMLDefField* defField,
+                   int inUncheckedSection);
+  ~KtOMLSyntaxField() override;
+
+  const char* nameString() const;
+  const char* sectionString() const;
+  KtOMLFieldTypeEnum valueType() const;
+
+  // The value, read as the caller knows it to be (the tag is not checked): 0, 0.0, "" or null
+  // without a value.
+  std::int32_t intValue() const;
+  std::int32_t longValue() const { return intValue(); }
+  std::uint32_t ipbytesValue() const { return static_cast<std::uint32_t>(intValue()); }
+  std::int16_t shortValue() const { return static_cast<std::int16_t>(intValue()); }
+  float floatValue() const { return static_cast<float>(doubleValue()); }
+  double doubleValue() const;
+  const char* stringValue() const;
+  // The number the grammar gave the value name (true 1, false 0); 0 when out of range.
+  std::int32_t enumValue() const;
+  std::int32_t boolValue() const { return enumValue(); }
+  KtOMLBinValue* pBinValue() const;
+  // The object built for the referenced id, null when none; the type of the syntax object that
+  // defines it (-1 or "" when none).
+  KtObject* objectValue() const;
+  std::int32_t objectTypeIndex() const;
+  const char* objectTypeString() const;
+
+  // The value token, owned by the field; null without a value.
+  KtOMLToken* pValueToken() { return hasValue_ ? &value_ : nullptr; }
+  const KtOMLToken* pValueToken() const { return hasValue_ ? &value_ : nullptr; }
+  KtOMLDefField* pDefField() const { return pDefField_; }
+  KtOMLDefField* pDefField(KtOMLDefField* def) { return pDefField_ = def; }
+  std::int32_t nameIndex() const { return nameIndex_; }
+  std::int32_t fieldIDIndex() const { return nameIndex_; }
+  std::int32_t sectionIndex() const { return sectionIDIndex_; }
+  std::int32_t sectionIDIndex() const { return sectionIDIndex_; }
+  std::int32_t sectionIDIndex(std::int32_t index) { return sectionIDIndex_ = index; }
+  std::uint32_t sectionPathIndex() const { return sectionPathIndex_; }
+  std::uint32_t sectionPathIndex(std::uint32_t path) { return sectionPathIndex_ = path; }
+  int inUncheckedSection() const { return inUncheckedSection_; }
+
+  void debugOutput(int) override {}
+
+ protected:
+  KtOMLSyntaxField() { init(); }
+  void init();
+
+ private:
+  friend class KtOMLFile;
+  // The value's index as the reader stored it, for the scope and string pools.
+  std::int32_t valueIndex() const { return hasValue_ ? value_.index() : -1; }
+
+  std::int32_t nameIndex_;
+  std::int32_t sectionIDIndex_;
+  std::uint32_t sectionPathIndex_;
+  std::uint8_t inUncheckedSection_;
+  std::uint8_t hasValue_;
+  KtOMLDefField* pDefField_;
+  KtOMLToken value_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Iterators. Each holds an encapsulation record on which the free functions work; every free
+// function accepts null and then does nothing (get answers null, check 0).
+
+// The state of a sub-object walk: the current cell.
+struct KtOMLSyntaxObjectIterEncapsulation {
+  KtOMLSyntaxObjectList* pCurrent;
+};
+
+// The state of a field walk: the current cell, the next default list, the object's own list
+// while not yet visited, the object's type, and a section expansion in progress.
+struct KtOMLSyntaxFieldIterEncapsulation {
+  KtOMLSyntaxFieldList* pCurrent;
+  KtOMLSyntaxDefaultList* pNextDefault;
+  KtOMLSyntaxFieldList* pOwnFields;
+  KtOMLDefObjType* pDefObjType;
+  // Expansion of a field whose path names several sections: the section it stands at now, the
+  // field's own section index, path and definition to restore, and how many sections took it.
+  const KtOMLDefSection* pSection;
+  std::int32_t savedSectionIndex;
+  std::uint32_t savedPath;
+  std::int32_t expansions;
+};
+
+void initSyntaxObjectIterEncapsulation(KtOMLSyntaxObjectIterEncapsulation* iter,
+                                       const KtOMLSyntaxObject* object);
+void incrementSyntaxObjectIterEncapsulation(KtOMLSyntaxObjectIterEncapsulation* iter);
+KtOMLSyntaxObject* getFromSyntaxObjectIterEncapsulation(
+    const KtOMLSyntaxObjectIterEncapsulation* iter);
+int checkListEndSyntaxObjectIterEncapsulation(const KtOMLSyntaxObjectIterEncapsulation* iter);
+
+void initSyntaxFieldIterEncapsulation(KtOMLSyntaxFieldIterEncapsulation* iter,
+                                      const KtOMLSyntaxObject* object);
+void incrementSyntaxFieldIterEncapsulation(KtOMLSyntaxFieldIterEncapsulation* iter);
+KtOMLSyntaxField* getFromSyntaxFieldIterEncapsulation(
+    const KtOMLSyntaxFieldIterEncapsulation* iter);
+int checkListEndSyntaxFieldIterEncapsulation(const KtOMLSyntaxFieldIterEncapsulation* iter);
+// Ends a walk early: a field standing for one of its sections gets its own section back.
+void endSyntaxFieldIterEncapsulation(KtOMLSyntaxFieldIterEncapsulation* iter);
+
+// Walks the sub-objects of an object in file order.
+class KtOMLSyntaxObjectIter : public KtObject {
+  KT_OBJECT_CAST(KtOMLSyntaxObjectIter)
+
+ public:
+  explicit KtOMLSyntaxObjectIter(const KtOMLSyntaxObject* object) { init(object); }
+  KtOMLSyntaxObjectIter(const KtOMLSyntaxObjectIter&) = delete;
+  KtOMLSyntaxObjectIter& operator=(const KtOMLSyntaxObjectIter&) = delete;
+
+  void init(const KtOMLSyntaxObject* object) { initSyntaxObjectIterEncapsulation(&state_, object); }
+  // 1 while not at the end.
+  operator int() const { return checkListEndSyntaxObjectIterEncapsulation(&state_); }
+  KtOMLSyntaxObject* pObject() const { return getFromSyntaxObjectIterEncapsulation(&state_); }
+  // The prefix form returns the new current object, the postfix form the one it leaves.
+  KtOMLSyntaxObject* operator++() {
+    incrementSyntaxObjectIterEncapsulation(&state_);
+    return pObject();
+  }
+  KtOMLSyntaxObject* operator++(int) {
+    KtOMLSyntaxObject* left = pObject();
+    incrementSyntaxObjectIterEncapsulation(&state_);
+    return left;
+  }
+
+ private:
+  KtOMLSyntaxObjectIterEncapsulation state_;
+};
+
+// Walks the fields of an object in the order above. While it stands on an expanded field, that
+// field carries the section it is visited for; moving on restores it.
+class KtOMLSyntaxFieldIter : public KtObject {
+  KT_OBJECT_CAST(KtOMLSyntaxFieldIter)
+
+ public:
+  explicit KtOMLSyntaxFieldIter(const KtOMLSyntaxObject* object) {
+    initSyntaxFieldIterEncapsulation(&state_, object);
+  }
+  KtOMLSyntaxFieldIter(const KtOMLSyntaxFieldIter&) = delete;
+  KtOMLSyntaxFieldIter& operator=(const KtOMLSyntaxFieldIter&) = delete;
+  ~KtOMLSyntaxFieldIter() override { endSyntaxFieldIterEncapsulation(&state_); }
+
+  void init(const KtOMLSyntaxObject* object) {
+    endSyntaxFieldIterEncapsulation(&state_);
+    initSyntaxFieldIterEncapsulation(&state_, object);
+  }
+  operator int() const { return checkListEndSyntaxFieldIterEncapsulation(&state_); }
+  KtOMLSyntaxField* pField() const { return getFromSyntaxFieldIterEncapsulation(&state_); }
+  KtOMLSyntaxField* operator++() {
+    incrementSyntaxFieldIterEncapsulation(&state_);
+    return pField();
+  }
+  KtOMLSyntaxField* operator++(int) {
+    KtOMLSyntaxField* left = pField();
+    incrementSyntaxFieldIterEncapsulation(&state_);
+    return left;
+  }
+
+ private:
+  KtOMLSyntaxFieldIterEncapsulation state_;
+};
+
+#endif  // KTBASE_OML_OML_SYNTAX_H
