@@ -36,5 +36,8 @@
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_object.h"
 #include "ktbase/oml/oml_static.h"
+#include "ktbase/oml/oml_syntax.h"
+#include "ktbase/oml/oml_token.h"
+#include "ktbase/oml/ufactory.h"
 
 #endif  // KTBASE_KTBASE_H

@@ -56,3 +56,11 @@ int KtOMLExtension::numberOfErrors() const {
 int KtOMLExtension::numberOfWarnings() const {
   return pOMLFile_ != nullptr ? pOMLFile_->numberOfWarnings() : 0;
 }
+
+void KtOMLExtension::errorMessage(KtOMLSyntaxStruct* place, int code, const char* text, int fatal) {
+  if (pOMLFile_ != nullptr) pOMLFile_->errorMessage(place, code, text, fatal);
+}
+
+void KtOMLExtension::warningMessage(KtOMLSyntaxStruct* place, int code, const char* text) {
+  if (pOMLFile_ != nullptr) pOMLFile_->warningMessage(place, code, text);
+}

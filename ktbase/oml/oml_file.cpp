@@ -83,6 +83,7 @@ void KtOMLFile::init() {
   skipping_ = 0;
   parseDepth_ = 0;
   numberText_[0] = 0;
+  topLevelMet_ = 0;
   blocks_ = nullptr;
   blockNext_ = blockEnd_ = nullptr;
   spareTokenCount_ = 0;
@@ -101,6 +102,8 @@ KtFileCodeEnum KtOMLFile::readOMLFile(const char* fileName, KtOMLStatic* grammar
   saveMode_ = binary != 0 ? KT_FILE_READ_BINARY : KT_FILE_READ;
   initParser(grammar, expectedTopLevelObject, expectedObjTypeIDIndex, makeIndexHashTable);
   parse(fileName);
+  checkSemantics();
+  execute();
   cleanup();
   return numberOfErrors_ == 0 && error() == 0 ? KT_FILE_OK : errorCode_;
 }
@@ -150,17 +153,24 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
   }
 }
 
-// The pools stay as long as a syntax tree does, whose nodes name things through them; the id
-// entries go, since the objects they point to belong to the caller from now on.
+// The pools stay as long as a syntax tree does, whose nodes name things through them.
 void KtOMLFile::cleanup() {
   while (pFileDescriptor_ != nullptr) popFile();
   bracketLevel_ = 0;
   releaseToken(pLookAheadToken_);
   pLookAheadToken_ = nullptr;
+  // The built objects belong to the caller now: the ids forget them (their syntax objects stay
+  // with the tree).
   if (pObjectIDPool_ != nullptr)
     for (std::int32_t i = 0; i < pObjectIDPool_->decodeTableMax(); ++i)
-      pObjectIDPool_->pointer(i, nullptr);
-  if (numberOfErrors_ > 0) destroyTree();
+      if (ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(pObjectIDPool_->pointer(i)))
+        entry->object = nullptr;
+  if (numberOfErrors_ > 0) {
+    if (pTopLevelObject_ != pExpectedTopLevelObject_) delete pTopLevelObject_;
+    pTopLevelObject_ = nullptr;
+    topLevelObjectIDIndex_ = -1;
+    destroyTree();
+  }
   if (pSyntaxTree_ == nullptr) {
     releasePools();
     releaseBlocks();

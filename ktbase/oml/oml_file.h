@@ -110,9 +110,22 @@ class KtOMLFile : public KtTextFile {
   // reader's pools from the grammar's sizes, and keeps or drops the index table.
   virtual void initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObject,
                           std::int32_t expectedObjTypeIDIndex, int makeIndexHashTable);
-  // Ends a reading: closes every input file, forgets open brackets and the look-ahead token,
-  // and releases the reader's pools.
+  // Ends a reading: closes every input file, forgets open brackets and the look-ahead token and
+  // the objects the ids stood for. After errors it also destroys the built top-level object
+  // (never the caller's expected object) and the syntax tree. The reader's pools go with the
+  // tree.
   virtual void cleanup();
+
+  // Sets the object built for a syntax object: its id's entry gets `newObject`, and `oldObject`
+  // (when not null) is destroyed. With an index table, the new object is entered under the
+  // number its full id ends in.
+  void updateObject(KtOMLSyntaxObject* object, KtObject* oldObject, KtObject* newObject);
+  // The top-level object built by the last reading (it belongs to the caller), and its type.
+  KtObject* pTopLevelObject() const { return pTopLevelObject_; }
+  // The caller's expected object when one was given, else the built one.
+  KtObject* pTopObject() const {
+    return pExpectedTopLevelObject_ != nullptr ? pExpectedTopLevelObject_ : pTopLevelObject_;
+  }
 
   // The text file's size plus the file's own members, its index table and message buffers.
   std::int32_t sizeOf() const override;
@@ -144,12 +157,32 @@ class KtOMLFile : public KtTextFile {
   // must have room for it).
   char* stripBuffer(char* text) override;
 
+  // The hooks of object building; each default turns to the grammar's function for the object's
+  // type (and vReadField, vPreReadFields and vPostReadFields first to the target itself when it
+  // is a KtOMLObject).
+  // Returns 1 to accept the object, 0 to reject it; 1 when the type has no check function, 0
+  // when the type has no definition.
+  virtual int vCheckObject(KtOMLSyntaxObject* object);
+  // A new object for `object`, built inside `owner` (null for the top-level object); null when
+  // none is wanted. The reader destroys only the top-level object (after a failed reading):
+  // a created sub-object is to belong to its owner object.
+  virtual KtObject* vCreateObject(KtOMLSyntaxObject* object, KtOMLSyntaxObject* ownerSyntax,
+                                  KtObject* owner);
+  // Applies one field to `target`; 1 on success. Called for the fields of every object in the
+  // field iterator's order (defaults first), the root's with a null target.
+  virtual int vReadField(KtOMLSyntaxField* field, KtOMLSyntaxObject* object, KtObject* target);
+  virtual void vPreReadFields(KtOMLSyntaxObject* object, KtObject* target);
+  virtual void vPostReadFields(KtOMLSyntaxObject* object, KtObject* target);
   // Reports a message; the defaults format, collect and limit them (see above). A line below 0
   // means a message without place.
   virtual void vErrorMessage(const char* file, std::int32_t line, int position, int code,
                              const char* text, int fatal);
   virtual void vWarningMessage(const char* file, std::int32_t line, int position, int code,
                                const char* text);
+  // Builds the objects when no error was reported: the top-level object and its sub-objects
+  // through vCreateObject, parents first, then every object's fields through the read hooks
+  // (warning 49 when a field was not taken).
+  virtual void execute();
 
   // Where reading stands: the innermost file's line, position and name; -1, -1 and "" when no
   // file is open.
@@ -239,6 +272,22 @@ class KtOMLFile : public KtTextFile {
                                    std::int32_t sectionIDIndex, std::uint32_t path,
                                    KtOMLToken* value, KtOMLDefField* def);
   void destroyTree();
+
+  // ----- checks and building (oml_checks.cpp)
+  void checkSemantics();
+  void collectDefaultFields(KtOMLSyntaxObject* object);
+  void collectObjects(KtOMLSyntaxObject* object, std::int32_t scope, std::int32_t& counter);
+  void checkRequiredFields(KtOMLSyntaxObject* object, std::int32_t referenceScope);
+  void checkObjectDefinition(KtOMLSyntaxField* field, std::int32_t scope);
+  int checkObjectsForApplication(KtOMLSyntaxObject* object);
+  // The id `parent,child` stored in the id pool; -1 (after fatal error 12) when memory runs out.
+  std::int32_t joinedID(std::int32_t parent, const char* child);
+  void createAllObjects(KtOMLSyntaxObject* object);
+  void createOwnedObjects(KtOMLSyntaxObject* object, KtOMLSyntaxObject* ownerSyntax,
+                          KtObject* owner);
+  int setOwnedFields(KtOMLSyntaxObject* object, KtOMLSyntaxObject* hookObject, KtObject* target);
+  // The number a full id ends in (negative after a '-'); 0 when it ends in no digit.
+  static std::int64_t extractIDFromScope(const char* scope);
 
   // ----- the blocks the syntax tree and the id entries live in (oml_file.cpp)
   void* allocateInBlocks(std::size_t size);
@@ -401,6 +450,8 @@ class KtOMLFile : public KtTextFile {
   int skipping_;
   int parseDepth_;
   char numberText_[16];
+  // Whether a top-level object was met while building (a second one is refused).
+  std::uint8_t topLevelMet_;
   struct Block;
   Block* blocks_;
   char* blockNext_;

@@ -49,8 +49,8 @@ TEST_F(ParserTest, NamesLastAsLongAsTheTree) {
   ASSERT_EQ(read("Graph g { label: \"text\" layout spacing: 1.5 Node 7 { x: 3 } }"), "");
   const KtOMLSyntaxObject* graph = file_.pSyntaxTree()->pObjectList()->pObject;
   EXPECT_STREQ(graph->typeString(), "GRAPH");
-  EXPECT_STREQ(graph->nameString(), "g");
-  EXPECT_EQ(graph->object(), nullptr);  // nothing was built
+  EXPECT_STREQ(graph->nameString(), "$,g");  // its full id, after the checks
+  EXPECT_EQ(graph->object(), nullptr);       // nothing was built
   const KtOMLSyntaxField* label = graph->searchField("label", nullptr);
   ASSERT_NE(label, nullptr);
   EXPECT_STREQ(label->stringValue(), "text");
@@ -64,7 +64,7 @@ TEST_F(ParserTest, NamesLastAsLongAsTheTree) {
   EXPECT_EQ(graph->searchField("nothing", nullptr), nullptr);
   // A new reading replaces the tree.
   read("Graph h");
-  EXPECT_STREQ(file_.pSyntaxTree()->pObjectList()->pObject->nameString(), "h");
+  EXPECT_STREQ(file_.pSyntaxTree()->pObjectList()->pObject->nameString(), "$,h");
   read("Graph }");
   EXPECT_EQ(file_.pSyntaxTree(), nullptr);
 }
@@ -222,8 +222,8 @@ class DocumentGenerator {
   // (written in block or in prefix form), and sub-objects; `tree` receives what dumpTree must
   // print for it, without places.
   void makeDocument(std::string& text, std::string& tree) {
-    tree = "$TOPLEVEL$\n";
-    for (int i = 0; i < 1 + pick(3); ++i) writeObject(pick(types_), "", 0, text, tree);
+    tree = "$TOPLEVEL$ $\n";
+    writeObject(pick(types_), "", 0, "$", text, tree);
   }
 
  private:
@@ -302,12 +302,14 @@ class DocumentGenerator {
     return buffer;
   }
 
-  void writeObject(int t, const std::string& indent, int depth, std::string& text,
-                   std::string& tree) {
+  // Objects get their full ids, the owner's followed by their own.
+  void writeObject(int t, const std::string& indent, int depth, const std::string& scope,
+                   std::string& text, std::string& tree) {
     const Type& type = typeList_[static_cast<std::size_t>(t)];
     const int id = ++nextID_;
+    const std::string full = scope + "," + std::to_string(id);
     text += "Ty" + std::to_string(t) + " " + std::to_string(id) + " {\n";
-    tree += indent + "  TY" + std::to_string(t) + " " + std::to_string(id) + "\n";
+    tree += indent + "  TY" + std::to_string(t) + " " + full + "\n";
     std::string fields, objects;
     for (int i = 0; i < pick(6); ++i) {
       const int where = pick(1 + static_cast<int>(type.sections.size()));
@@ -335,7 +337,7 @@ class DocumentGenerator {
       for (int i = 0; i < pick(3) && !type.subTypes.empty(); ++i)
         writeObject(
             type.subTypes[static_cast<std::size_t>(pick(static_cast<int>(type.subTypes.size())))],
-            indent + "  ", depth + 1, text, objects);
+            indent + "  ", depth + 1, full, text, objects);
     text += "}\n";
     tree += fields + objects;
   }
