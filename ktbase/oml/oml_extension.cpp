@@ -64,3 +64,55 @@ void KtOMLExtension::errorMessage(KtOMLSyntaxStruct* place, int code, const char
 void KtOMLExtension::warningMessage(KtOMLSyntaxStruct* place, int code, const char* text) {
   if (pOMLFile_ != nullptr) pOMLFile_->warningMessage(place, code, text);
 }
+
+// The writer's calls go to the file; without one nothing is written.
+void KtOMLExtension::writeBlancLine() {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeBlancLine();
+}
+void KtOMLExtension::writeObjectDefaultStart(const char* type) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeObjectDefaultStart(type);
+}
+void KtOMLExtension::writeObjectStart(const char* type, const KtOMLObject* object, int oneline,
+                                      int withID) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeObjectStart(type, object, oneline, withID);
+}
+void KtOMLExtension::writeObjectStart(const char* type, const KtObject* object, int oneline) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeObjectStart(type, object, oneline);
+}
+void KtOMLExtension::writeSectionStart(const char* section, int oneline) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeSectionStart(section, oneline);
+}
+void KtOMLExtension::writeOpeningBracket() {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeOpeningBracket();
+}
+void KtOMLExtension::writeClosingBracket() {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeClosingBracket();
+}
+void KtOMLExtension::writeStringAttribute(const char* field, const char* text) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeStringAttribute(field, text);
+}
+void KtOMLExtension::writeBoolAttribute(const char* field, int value) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeBoolAttribute(field, value);
+}
+void KtOMLExtension::writeIPBytesAttribute(const char* field, std::uint32_t address) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeIPBytesAttribute(field, address);
+}
+void KtOMLExtension::writeAttribute(const char* field, const char* valueName) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeAttribute(field, valueName);
+}
+void KtOMLExtension::writeAttribute(const char* field, int value) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeAttribute(field, value);
+}
+void KtOMLExtension::writeAttribute(const char* field, float value) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeAttribute(field, value);
+}
+void KtOMLExtension::writeAttribute(const char* field, double value) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeAttribute(field, value);
+}
+void KtOMLExtension::writeAttribute(const char* field, const KtOMLBinValue* value) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeAttribute(field, value);
+}
+void KtOMLExtension::writeAttribute(const char* field, KtOMLObject* object,
+                                    const KtOMLObject* context, int withName) {
+  if (pOMLFile_ != nullptr) pOMLFile_->writeAttribute(field, object, context, withName);
+}

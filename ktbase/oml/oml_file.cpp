@@ -33,6 +33,9 @@ struct KtOMLFile::Block {
 KtOMLFile::KtOMLFile() { init(); }
 
 KtOMLFile::~KtOMLFile() {
+  // Output held back goes out while this class's flush can still run.
+  if (isOpen()) close();
+  std::free(pOutput_);
   fatalError_ = 1;  // nothing is reported while the file is taken down
   cleanup();
   destroyTree();
@@ -89,6 +92,8 @@ void KtOMLFile::init() {
   spareTokenCount_ = 0;
   scratch_ = nullptr;
   scratchLength_ = scratchCapacity_ = 0;
+  pOutput_ = nullptr;
+  outputLength_ = 0;
 }
 
 // ---------------------------------------------------------------------------------------------

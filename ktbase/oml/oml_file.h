@@ -28,7 +28,9 @@
 #include "ktbase/oml/oml_token.h"
 
 class KtIndexHashTable;
+class KtOMLBinValue;
 class KtOMLExtension;
+class KtOMLObject;
 class KtOMLStatic;
 class KtOMLSyntaxField;
 class KtOMLSyntaxObject;
@@ -106,6 +108,14 @@ class KtOMLFile : public KtTextFile {
                                      KtObject* expectedTopLevelObject,
                                      std::int32_t expectedObjTypeIDIndex, int binary,
                                      int makeIndexHashTable, int reserved);
+  // Writes `fileName` (binary when `binary` is set) with the grammar's names: opens it, calls
+  // vWriteContents(top) and closes it. Returns the close result, KT_FILE_WRITE_ERROR when a write
+  // failed (a full disk) or vWriteContents threw, KT_FILE_OPEN_ERROR when the file cannot be
+  // made, KT_FILE_WRITE_ARGUMENT_ERROR without a name or grammar. The ids written are the
+  // objects' graphFileID: the caller prepares them (preFileWrite on its top object) and clears
+  // them (postFileWrite) around the call.
+  virtual KtFileCodeEnum writeOMLFile(const char* fileName, KtOMLStatic* grammar, KtObject* top,
+                                      int binary, int makeIndexHashTable, int reserved);
   // Prepares a reading: takes the grammar, resets counters, flags and buffers, makes the
   // reader's pools from the grammar's sizes, and keeps or drops the index table.
   virtual void initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObject,
@@ -115,6 +125,56 @@ class KtOMLFile : public KtTextFile {
   // (never the caller's expected object) and the syntax tree. The reader's pools go with the
   // tree.
   virtual void cleanup();
+  // Writes the file's content through the calls below; writes nothing here.
+  virtual void vWriteContents(KtObject* top);
+
+  // The writer's calls, each in the text or the binary encoding (saveMode 1 or 5), written at
+  // once. Text: one tab of indentation per open bracket; every item ends its line except in
+  // one-line mode, where items are separated by one blank and a closing bracket ends the line
+  // and the mode; lines end in "\r\n". Binary: tags and indexes, names as their indexes in the
+  // grammar's pools (sections and fields also among those the file declared or met unchecked),
+  // -1 for a name found nowhere. A null name or text is written as the empty text.
+  void writeBlancLine();
+  // "type: defaults": the start of a defaults object.
+  void writeObjectDefaultStart(const char* type);
+  // "type:" and, with `withID`, a blank and the object's graphFileID (with an index table, the
+  // object is entered in it under that id); `oneline` starts one-line mode.
+  void writeObjectStart(const char* type, const KtOMLObject* object, int oneline, int withID);
+  // The same without id.
+  void writeObjectStart(const char* type, const KtObject* object, int oneline);
+  // "type: id" with an id given as text (a name or a number; null: without id).
+  void writeObjectStart(const char* type, const char* id, int oneline);
+  // "section: "; `oneline` starts one-line mode.
+  void writeSectionStart(const char* section, int oneline);
+  void writeOpeningBracket();
+  void writeClosingBracket();
+  // "field: value": an integer ("%d"), a real ("%lf": six decimals; NaN is written as 0, an
+  // infinity as 1e999 or -1e999, which read back as infinity), an enumeration value name as it
+  // stands, a quoted string (backslash, double quote and carriage return escaped), a truth value,
+  // an IP address (four dotted bytes), a byte sequence (nothing at all for null; beyond 16 bytes
+  // on lines of their own), an object reference.
+  void writeAttribute(const char* field, int value);
+  void writeAttribute(const char* field, float value);
+  void writeAttribute(const char* field, double value);
+  void writeAttribute(const char* field, const char* valueName);
+  void writeStringAttribute(const char* field, const char* text);
+  void writeBoolAttribute(const char* field, int value);
+  void writeIPBytesAttribute(const char* field, std::uint32_t address);
+  void writeAttribute(const char* field, const KtOMLBinValue* value);
+  // A reference, written only for an object with a graphFileID other than 0: its bare id when
+  // it shares its owner with `context` (a sibling of the referring object), else the path of ids
+  // from the top-level object down ("$1,7"). `withName` writes "field: " first.
+  void writeAttribute(const char* field, KtOMLObject* object, const KtOMLObject* context,
+                      int withName);
+  // A reference given as text: a bare id, or a path beginning with "$".
+  void writeReferenceAttribute(const char* field, const char* reference);
+  // Calls the grammar's write function of the named type; 0 when it has none.
+  int writeHook(const char* typeName, const KtObject* object);
+  // The text to the file, or appended to the aux text when one is set. Writes to the file are
+  // collected and reach it in large pieces: when the collection is full, at flush and at close.
+  KtFileCodeEnum writeString(const char* text) override;
+  KtFileCodeEnum writeBinary(const char* bytes, int count) override;
+  KtFileCodeEnum flush() override;
 
   // Sets the object built for a syntax object: its id's entry gets `newObject`, and `oldObject`
   // (when not null) is destroyed. With an index table, the new object is entered under the
@@ -272,6 +332,23 @@ class KtOMLFile : public KtTextFile {
                                    std::int32_t sectionIDIndex, std::uint32_t path,
                                    KtOMLToken* value, KtOMLDefField* def);
   void destroyTree();
+
+  // ----- the writer (oml_writer.cpp)
+  KtFileCodeEnum bufferOutput(const char* bytes, std::size_t count);
+  KtFileCodeEnum writeOut(const char* bytes, std::size_t count);
+  bool binaryMode() const { return saveMode_ == KT_FILE_WRITE_BINARY; }
+  void writeIndentation();
+  void endItem();
+  void writeFieldName(const char* field);
+  void writeBinaryKtChar(char c);
+  void writeBinaryIndex(char tag, std::int32_t value);
+  void writeBinaryReal(double value);
+  void writeBinaryText(char opening, const char* text, bool escaped);
+  void writeQuoted(const char* text);
+  void writeInt64(std::int64_t value);
+  void writeObjectAddress(const KtOMLObject* object, const KtOMLObject* context);
+  std::int32_t writerSectionIndex(const char* name) const;
+  std::int32_t writerFieldIndex(const char* name) const;
 
   // ----- checks and building (oml_checks.cpp)
   void checkSemantics();
@@ -462,6 +539,9 @@ class KtOMLFile : public KtTextFile {
   char* scratch_;
   std::int32_t scratchLength_;
   std::int32_t scratchCapacity_;
+  // Output not yet written to the file.
+  char* pOutput_;
+  std::size_t outputLength_;
 };
 
 #endif  // KTBASE_OML_OML_FILE_H
