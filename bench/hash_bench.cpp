@@ -6,6 +6,8 @@
 //
 //   Update        a table's whole life: construct, store n keys, destroy
 //   Lookup        n lookups in a table built outside the clock
+//   LookupRandom  the same with keys at random, as object addresses are: distinct multiples of
+//                 16 below 2^40, so that their quotients exceed 32 bits and chains form
 //   UpdateLookup  construct, store n keys, look each up, destroy
 #include <benchmark/benchmark.h>
 
@@ -28,14 +30,31 @@ struct KeySet {
   std::vector<std::int64_t> searched;  // the same keys, shuffled
 };
 
-// Four key sets; with `sameKeys` they differ only in their lookup order.
-std::vector<KeySet> keySets(std::size_t n, bool sameKeys) {
+// n distinct random multiples of 16 below 2^40, in random order.
+std::vector<std::int64_t> randomKeys(std::size_t n, std::mt19937_64& random) {
+  std::vector<std::int64_t> keys;
+  while (keys.size() < n) {
+    while (keys.size() < n) keys.push_back(static_cast<std::int64_t>(random() >> 28) * 16);
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  }
+  std::shuffle(keys.begin(), keys.end(), random);
+  return keys;
+}
+
+// Four key sets; with `sameKeys` they differ only in their lookup order. With `atRandom` the
+// keys are those of randomKeys() instead of identifiers 8 apart.
+std::vector<KeySet> keySets(std::size_t n, bool sameKeys, bool atRandom = false) {
   std::vector<KeySet> sets(4);
   std::mt19937_64 random(42);
   std::int64_t first = 0x10000;
   for (KeySet& set : sets) {
-    for (std::size_t i = 0; i < n; ++i)
-      set.stored.push_back(first + 8 * static_cast<std::int64_t>(i));
+    if (atRandom) {
+      set.stored = sameKeys && &set != &sets[0] ? sets[0].stored : randomKeys(n, random);
+    } else {
+      for (std::size_t i = 0; i < n; ++i)
+        set.stored.push_back(first + 8 * static_cast<std::int64_t>(i));
+    }
     set.searched = set.stored;
     std::shuffle(set.searched.begin(), set.searched.end(), random);
     if (!sameKeys)
@@ -91,10 +110,10 @@ void BM_Update(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * n));
 }
 
-template <class Side>
+template <class Side, bool kRandomKeys = false>
 void BM_Lookup(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
-  const auto sets = keySets(n, true);
+  const auto sets = keySets(n, true, kRandomKeys);
   malloc_trim(0);  // fresh memory, whatever earlier benchmarks freed
   typename Side::Table table(n);
   fill<Side>(table, sets[0]);
@@ -123,6 +142,8 @@ BENCHMARK_TEMPLATE(BM_Update, Kt)->Arg(1000)->Arg(1000000);
 BENCHMARK_TEMPLATE(BM_Update, Std)->Arg(1000)->Arg(1000000);
 BENCHMARK_TEMPLATE(BM_Lookup, Kt)->Arg(1000)->Arg(1000000);
 BENCHMARK_TEMPLATE(BM_Lookup, Std)->Arg(1000)->Arg(1000000);
+BENCHMARK_TEMPLATE(BM_Lookup, Kt, true)->Name("BM_LookupRandom<Kt>")->Arg(1000)->Arg(1000000);
+BENCHMARK_TEMPLATE(BM_Lookup, Std, true)->Name("BM_LookupRandom<Std>")->Arg(1000)->Arg(1000000);
 BENCHMARK_TEMPLATE(BM_UpdateLookup, Kt)->Arg(1000)->Arg(1000000);
 BENCHMARK_TEMPLATE(BM_UpdateLookup, Std)->Arg(1000)->Arg(1000000);
 
