@@ -135,16 +135,87 @@ struct KtStringPool::Block {
 namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
-constexpr std::size_t kNodeAlignment = alignof(KtStringPoolHash);
 
-// The string stored behind a node.
-inline char* textOf(KtStringPoolHash* node) { return reinterpret_cast<char*>(node + 1); }
-inline const char* textOf(const KtStringPoolHash* node) {
-  return reinterpret_cast<const char*>(node + 1);
+// A node as the pool lays it out: the chain link, the string's length, then the string itself,
+// its terminator and zeros up to a multiple of eight bytes, at least eight of them.
+struct Node {
+  KtStringPoolHash link;
+  std::size_t length;
+};
+constexpr std::size_t kNodeAlignment = alignof(Node);
+static_assert(sizeof(Node) % 8 == 0, "the text behind a node starts at a word boundary");
+
+inline const Node* nodeOf(const KtStringPoolHash* link) {
+  return reinterpret_cast<const Node*>(link);
+}
+inline char* textOf(Node* node) { return reinterpret_cast<char*>(node + 1); }
+inline const char* textOf(const Node* node) { return reinterpret_cast<const char*>(node + 1); }
+
+// ---- words of eight characters ----
+//
+// A word holds eight characters, the first in its lowest byte ("lane 0") whatever the byte order
+// of the machine, so that the lane arithmetic below reads the same on every platform.
+
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x80 * kOnes;
+constexpr std::uint64_t kDigitZeros = '0' * kOnes;
+
+inline std::uint64_t load8(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  return word;
 }
 
-// The remainder of a signed 32-bit value by the divisor d behind `reciprocal`, with the sign of
-// the dividend, computed exactly by multiplication (valid for every 32-bit value and d >= 1).
+inline std::uint64_t load4(const char* p) {
+  std::uint32_t word;
+  std::memcpy(&word, p, 4);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap32(word);
+#endif
+  return word;
+}
+
+// The n < 8 characters at p in the lowest n lanes, zeros above; reads p[0] ... p[n - 1] only.
+inline std::uint64_t loadShort(const char* p, std::size_t n) {
+  if (n >= 4) return load4(p) | load4(p + n - 4) << 8 * (n - 4);
+  if (n == 0) return 0;
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
+  return std::uint64_t{u[0]} | std::uint64_t{u[n / 2]} << 8 * (n / 2) |
+         std::uint64_t{u[n - 1]} << 8 * (n - 1);
+}
+
+// Every lane upper-cased as upper() does it: a to z become A to Z, nothing else changes.
+inline std::uint64_t upperWord(std::uint64_t word) {
+  std::uint64_t low7 = word & ~kHighBits;
+  std::uint64_t lower = (low7 + 0x1F * kOnes) & ~(low7 + 0x05 * kOnes) & ~word & kHighBits;
+  return word - (lower >> 2);
+}
+
+// The high bit of each lane whose character is not "plain", that is outside '0' ... 127 as a
+// signed character. Exact for the lowest such lane, which is all the callers rely on: a carry
+// only leaves a lane that is itself flagged.
+inline std::uint64_t notPlain(std::uint64_t word) {
+  return (word | ~(word + (0x80 - '0') * kOnes)) & kHighBits;
+}
+
+// Sum over the lanes j of 29^(7 - j) (c_j - '0') for a word of plain, upper-case characters c_j,
+// in three rounds of independent products: pairs, fours, eight. Below 2^41.
+inline std::uint64_t polynomial(std::uint64_t word) {
+  std::uint64_t d = word - kDigitZeros;  // each lane 0 ... 79, no borrows
+  std::uint64_t pairs =
+      (d & 0x00FF00FF00FF00FFu) * 29 + (d >> 8 & 0x00FF00FF00FF00FFu);  // lanes below 2^12
+  std::uint64_t fours =
+      (pairs & 0x0000FFFF0000FFFFu) * (29 * 29) + (pairs >> 16 & 0x0000FFFF0000FFFFu);
+  return (fours & 0xFFFFFFFFu) * (29 * 29 * 29 * 29) + (fours >> 32);
+}
+
+// ---- remainders ----
+
+// The remainder of a signed 32-bit value by d, with the sign of the dividend, computed exactly
+// by multiplication with reciprocal = ceil(2^64 / d) (valid for every 32-bit value and d >= 1).
 inline std::int32_t remainder(std::int32_t x, std::uint64_t reciprocal, std::uint32_t d) {
   auto unsignedRemainder = [reciprocal, d](std::uint32_t a) {
     std::uint64_t low = reciprocal * a;
@@ -155,37 +226,188 @@ inline std::int32_t remainder(std::int32_t x, std::uint64_t reciprocal, std::uin
   return -static_cast<std::int32_t>(unsignedRemainder(magnitude));
 }
 
-inline std::uint64_t reciprocalOf(std::int32_t n) {
-  return n >= 1 ? UINT64_MAX / static_cast<std::uint32_t>(n) + 1 : 0;
+// a mod d, or that plus d, for a < 2^64 - d and barrett = floor((2^64 - 1) / d): the quotient
+// estimate is never above the true quotient and at most one below it.
+inline std::uint64_t nearRemainder(std::uint64_t a, std::uint64_t barrett, std::uint32_t d) {
+  std::uint64_t quotient =
+      static_cast<std::uint64_t>((static_cast<unsigned __int128>(a) * barrett) >> 64);
+  return a - quotient * d;
 }
 
-// h = (toupper(b) + 29 h - 48) rem n for each byte, in wrapping 32-bit arithmetic; then |h|.
-inline std::uint32_t hashWith(const char* s, std::uint64_t reciprocal, std::int32_t n) {
-  std::int32_t h = 0;
-  std::uint32_t d = static_cast<std::uint32_t>(n);
-  for (const signed char* p = reinterpret_cast<const signed char*>(s); *p != 0; ++p) {
-    std::uint32_t t =
-        static_cast<std::uint32_t>(upper(*p)) + 29u * static_cast<std::uint32_t>(h) - 48u;
-    h = remainder(static_cast<std::int32_t>(t), reciprocal, d);
+// Chain counts up to this one never take h = toupper(b) + 29 h - 48 out of 32 bits while h and
+// toupper(b) - 48 are not negative: 29 (n - 1) + 79 <= 2^31 - 1.
+constexpr std::uint32_t kBlockChains = (0x7FFFFFFFu - 79) / 29 + 1;
+
+// Equality of a searched string with a stored one of the same length (stored upper case when the
+// pool is not case-sensitive), a word at a time. The stored text may be read a whole word past
+// its end when shorter than a word: it is padded with zeros.
+template <bool kFold>
+inline bool sameText(const char* searched, const char* stored, std::size_t length) {
+  auto word = [](const char* p) { return kFold ? upperWord(load8(p)) : load8(p); };
+  if (length < 8) {
+    std::uint64_t tail = loadShort(searched, length);
+    return (kFold ? upperWord(tail) : tail) == load8(stored);
   }
-  return static_cast<std::uint32_t>(h < 0 ? -h : h);
+  std::size_t last = length - 8;
+  for (std::size_t i = 0; i < last; i += 8)
+    if (word(searched + i) != load8(stored + i)) return false;
+  return word(searched + last) == load8(stored + last);
 }
 
-// Equality of a searched string with a stored one (stored upper case when not case-sensitive).
-inline bool sameText(const char* searched, const char* stored, bool caseSensitive) {
-  if (caseSensitive) return std::strcmp(searched, stored) == 0;
-  const signed char* a = reinterpret_cast<const signed char*>(searched);
-  const signed char* b = reinterpret_cast<const signed char*>(stored);
-  for (; *a != 0; ++a, ++b)
-    if (upper(*a) != *b) return false;
-  return *b == 0;
+// A string of at most 16 characters as two words: `head` holds its first min(length, 8)
+// characters in the low lanes and zeros above, `tail` its last eight when it is longer than 8.
+struct ShortText {
+  std::uint64_t head;
+  std::uint64_t tail;
+};
+constexpr std::size_t kShortText = 16;
+
+inline ShortText loadShortText(const char* s, std::size_t length) {
+  if (length > 8) return {load8(s), load8(s + length - 8)};
+  if (length == 8) return {load8(s), 0};
+  return {loadShort(s, length), 0};
+}
+
+// '0' in the lanes below the top r, 1 <= r <= 8 (two shifts, so that r = 8 needs no branch).
+inline std::uint64_t digitZerosBelow(std::size_t r) { return (kDigitZeros >> 1) >> (8 * r - 1); }
+
+// Equality of a short searched string (upper-cased already when the pool is not case-sensitive)
+// with a stored one of the same length. For a length up to 8 the tail word read from the stored
+// side lies in the node's header and is ignored.
+inline bool sameShort(const ShortText& searched, const char* stored, std::size_t length) {
+  std::uint64_t tailMask = 0 - static_cast<std::uint64_t>(length > 8);
+  return ((searched.head ^ load8(stored)) |
+          ((searched.tail ^ load8(stored + length - 8)) & tailMask)) == 0;
 }
 
 }  // namespace
 
+void KtStringPool::setUp(HashConstants& constants, std::int32_t chains) {
+  std::uint32_t n = chains >= 1 ? static_cast<std::uint32_t>(chains) : 1;
+  constants.reciprocal = UINT64_MAX / n + 1;  // wraps to 0 for n = 1, still exact there
+  constants.barrett = UINT64_MAX / n;
+  constants.chains = n;
+  constants.blocks = n <= kBlockChains;
+  std::uint64_t power = 1;
+  for (std::uint32_t& p : constants.powers) p = static_cast<std::uint32_t>(power = power * 29 % n);
+}
+
+// The hash: h = 0, then h = (toupper(b) + 29 h - 48) rem n for each byte b taken as a signed
+// character, in 32-bit arithmetic with the remainder taking the sign of the dividend, and at the
+// end |h|.
+//
+// Done a character at a time, that is a chain of dependent remainders. But while h is not
+// negative and the characters are plain ('0' to 127), no step can make h negative or leave 32
+// bits (for n up to kBlockChains), and then the remainders are ordinary residues: m steps from h
+// give (29^m h + sum of 29^(m-1-i) (c_i - '0')) mod n. So runs of up to eight plain characters
+// take one step: the sum comes from independent products (polynomial), 29^m mod n from a table,
+// and the remainder from a multiplication (nearRemainder, which may leave h between n and 2n - 1;
+// the next step and the end put that right). Any other character, and every character while h is
+// negative, takes the exact step of the definition.
+std::uint32_t KtStringPool::hashOf(const char* s, std::size_t length, const HashConstants& k) {
+  const std::uint32_t n = k.chains;
+  const std::int64_t chains = n;
+  const char* p = s;
+  const char* const end = s + length;
+  std::int64_t h = 0;  // (-n, n) after an exact step, [0, 2n) after a block step
+  auto exactStep = [&k, n](std::int64_t value, char c) -> std::int64_t {
+    std::uint32_t t = static_cast<std::uint32_t>(upper(static_cast<signed char>(c))) +
+                      29u * static_cast<std::uint32_t>(value) - 48u;
+    return remainder(static_cast<std::int32_t>(t), k.reciprocal, n);
+  };
+  auto blockStep = [&k, n](std::int64_t value, std::uint64_t word, std::size_t count) {
+    std::uint64_t a =
+        static_cast<std::uint64_t>(value) * k.powers[count - 1] + polynomial(upperWord(word));
+    return static_cast<std::int64_t>(nearRemainder(a, k.barrett, n));
+  };
+  if (k.blocks) {
+    while (p != end) {
+      // The next r <= 8 characters in the top r lanes of a word, the lanes below them '0' (which
+      // add nothing to the sum).
+      std::size_t rest = static_cast<std::size_t>(end - p);
+      std::size_t r = rest < 8 ? rest : 8;
+      std::uint64_t word;
+      if (r == 8) {
+        word = load8(p);
+      } else {
+        std::uint64_t tail = length >= 8 ? load8(end - 8) >> 8 * (8 - r) : loadShort(p, r);
+        word = tail << 8 * (8 - r) | kDigitZeros >> 8 * r;
+      }
+      std::uint64_t odd = notPlain(word);
+      if (odd == 0) {
+        h = blockStep(h, word, r);
+        p += r;
+        continue;
+      }
+      // The plain characters before the first odd one still go in one step.
+      std::size_t plain = static_cast<std::size_t>(__builtin_ctzll(odd)) / 8 - (8 - r);
+      if (plain != 0) {
+        h = blockStep(h, word << 8 * (r - plain) | kDigitZeros >> 8 * plain, plain);
+        p += plain;
+      }
+      if (h >= chains) h -= chains;
+      // Exact steps from the odd character on, until h is not negative again (so h is not
+      // negative at the top of this loop).
+      do h = exactStep(h, *p++);
+      while (h < 0 && p != end);
+    }
+    if (h >= chains) h -= chains;
+  } else {
+    while (p != end) h = exactStep(h, *p++);
+  }
+  return static_cast<std::uint32_t>(h < 0 ? -h : h);
+}
+
+namespace {
+
+// The hash of a short string of plain characters ('0' to 127), given upper-cased, in at most two
+// block steps as hashOf does them; false when a character is not plain or n is too large for
+// block steps.
+inline bool shortHash(const ShortText& text, std::size_t length, std::uint64_t barrett,
+                      std::uint32_t n, const std::uint32_t* powers, bool blocks,
+                      std::uint32_t& hash) {
+  if (length == 0) {
+    hash = 0;
+    return true;
+  }
+  std::uint64_t h;
+  if (length <= 8) {
+    std::uint64_t word = text.head << 8 * (8 - length) | digitZerosBelow(length);
+    if (notPlain(word) != 0 || !blocks) return false;
+    h = nearRemainder(polynomial(word), barrett, n);
+  } else {
+    std::size_t r = length - 8;
+    std::uint64_t last = text.tail >> 8 * (8 - r) << 8 * (8 - r) | digitZerosBelow(r);
+    if ((notPlain(text.head) | notPlain(last)) != 0 || !blocks) return false;
+    h = nearRemainder(polynomial(text.head), barrett, n);
+    h = nearRemainder(h * powers[r - 1] + polynomial(last), barrett, n);
+  }
+  hash = static_cast<std::uint32_t>(h >= n ? h - n : h);
+  return true;
+}
+
+}  // namespace
+
+std::uint32_t KtStringPool::bucketOf(const char* s, std::size_t length, const HashConstants& k) {
+  std::uint32_t hash;
+  if (length <= kShortText) {
+    ShortText text = loadShortText(s, length);
+    ShortText upper = {upperWord(text.head), upperWord(text.tail)};
+    if (shortHash(upper, length, k.barrett, k.chains, k.powers, k.blocks, hash)) return hash;
+  }
+  return hashOf(s, length, k);
+}
+
 std::int32_t KtStringPool::hash(const char* s, std::int32_t n) {
   if (s == nullptr || n < 1) return 0;
-  return static_cast<std::int32_t>(hashWith(s, reciprocalOf(n), n));
+  HashConstants constants;
+  setUp(constants, n);
+  return static_cast<std::int32_t>(bucketOf(s, std::strlen(s), constants));
+}
+
+std::int32_t KtStringPool::hash(const char* s) const {
+  if (s == nullptr || hashTable_ == nullptr) return 0;
+  return static_cast<std::int32_t>(bucketOf(s, std::strlen(s), hashing_));
 }
 
 KtStringPool::KtStringPool() : KtStringPool(3, 3, 1, 0) {}
@@ -205,7 +427,7 @@ void KtStringPool::init() {
   pointerTable_ = nullptr;
   hashTableSize_ = decodeTableSize_ = decodeTableMax_ = 0;
   caseSensitive_ = 1;
-  reciprocal_ = 0;
+  setUp(hashing_, 1);
   blocks_ = nullptr;
   noString_ = 0;
 }
@@ -217,7 +439,7 @@ void KtStringPool::allocate(std::int32_t hashTableSize, std::int32_t decodeTable
         std::calloc(static_cast<std::size_t>(hashTableSize), sizeof(KtStringPoolHash*)));
     if (hashTable_ != nullptr) {
       hashTableSize_ = hashTableSize;
-      reciprocal_ = reciprocalOf(hashTableSize);
+      setUp(hashing_, hashTableSize);
     }
   }
   if (decodeTableSize >= 1) {
@@ -255,7 +477,7 @@ void KtStringPool::empty() {
   decodeTable_ = nullptr;
   pointerTable_ = nullptr;
   hashTableSize_ = decodeTableSize_ = decodeTableMax_ = 0;
-  reciprocal_ = 0;
+  setUp(hashing_, 1);
 }
 
 void KtStringPool::KtStringPooldeepCopy(const KtStringPool& source) {
@@ -278,20 +500,55 @@ void KtStringPool::KtStringPoolattributeCopy(const KtStringPool& source) {
   caseSensitive_ = source.caseSensitive_;
 }
 
-std::uint32_t KtStringPool::bucketOf(const char* s) const {
-  return hashWith(s, reciprocal_, hashTableSize_);
+// Inlined into its two callers, so that a lookup is one call: the strings of a file are
+// interned one by one and the call overhead would be a good part of their cost.
+template <bool kFold>
+inline __attribute__((always_inline)) const KtStringPoolHash* KtStringPool::search(
+    const char* s, std::int64_t hash, std::uint32_t& bucket, std::size_t& length) const {
+  length = std::strlen(s);
+  const KtStringPoolHash* link;
+  if (length <= kShortText) {
+    // Short strings, the common case, are read once into two words that serve both the hash and
+    // the comparisons; upper-cased once (the hash needs that too) in a pool that is not
+    // case-sensitive.
+    ShortText text = loadShortText(s, length);
+    ShortText upper = {upperWord(text.head), upperWord(text.tail)};
+    if (hash >= 0)
+      bucket = static_cast<std::uint32_t>(hash);
+    else if (!shortHash(upper, length, hashing_.barrett, hashing_.chains, hashing_.powers,
+                        hashing_.blocks, bucket))
+      bucket = hashOf(s, length, hashing_);
+    const ShortText& searched = kFold ? upper : text;
+    for (link = hashTable_[bucket]; link != nullptr; link = link->next) {
+      const Node* node = nodeOf(link);
+      if (node->length == length && sameShort(searched, textOf(node), length)) break;
+    }
+  } else {
+    bucket = hash >= 0 ? static_cast<std::uint32_t>(hash) : hashOf(s, length, hashing_);
+    for (link = hashTable_[bucket]; link != nullptr; link = link->next) {
+      const Node* node = nodeOf(link);
+      if (node->length == length && sameText<kFold>(s, textOf(node), length)) break;
+    }
+  }
+  return link;
 }
 
-KtStringPoolHash* KtStringPool::find(const char* s, std::uint32_t bucket) const {
-  for (KtStringPoolHash* node = hashTable_[bucket]; node != nullptr; node = node->next)
-    if (sameText(s, textOf(node), caseSensitive_ != 0)) return node;
-  return nullptr;
+std::int32_t KtStringPool::find(const char* s, std::int64_t hash) const {
+  std::uint32_t bucket;
+  std::size_t length;
+  const KtStringPoolHash* link = caseSensitive_ != 0 ? search<false>(s, hash, bucket, length)
+                                                     : search<true>(s, hash, bucket, length);
+  return link == nullptr ? -1 : link->index;
 }
 
 std::int32_t KtStringPool::lookup(const char* s) const {
   if (s == nullptr || hashTable_ == nullptr) return -1;
-  KtStringPoolHash* node = find(s, bucketOf(s));
-  return node == nullptr ? -1 : node->index;
+  return find(s, -1);
+}
+
+std::int32_t KtStringPool::lookup(const char* s, std::int32_t hash) const {
+  if (s == nullptr || hash < 0 || hash >= hashTableSize_) return -1;
+  return find(s, hash);
 }
 
 bool KtStringPool::growDecodeTable() {
@@ -315,7 +572,7 @@ bool KtStringPool::growDecodeTable() {
 }
 
 KtStringPoolHash* KtStringPool::newNode(std::size_t length) {
-  std::size_t bytes = sizeof(KtStringPoolHash) + length + 1;
+  std::size_t bytes = sizeof(Node) + (length < 8 ? 8 : length + 1);
   bytes = (bytes + kNodeAlignment - 1) / kNodeAlignment * kNodeAlignment;
   if (blocks_ == nullptr || blocks_->size - blocks_->used < bytes) {
     std::size_t size = bytes > kBlockSize ? bytes : kBlockSize;
@@ -326,29 +583,42 @@ KtStringPoolHash* KtStringPool::newNode(std::size_t length) {
     block->size = size;
     blocks_ = block;
   }
-  KtStringPoolHash* node = reinterpret_cast<KtStringPoolHash*>(blocks_->data() + blocks_->used);
+  Node* node = reinterpret_cast<Node*>(blocks_->data() + blocks_->used);
   blocks_->used += bytes;
-  return node;
+  node->length = length;
+  return &node->link;
+}
+
+std::int32_t KtStringPool::insert(const char* s, std::int64_t hash) {
+  std::uint32_t bucket;
+  std::size_t length;
+  const KtStringPoolHash* found = caseSensitive_ != 0 ? search<false>(s, hash, bucket, length)
+                                                      : search<true>(s, hash, bucket, length);
+  if (found != nullptr) return found->index;
+  // One slot always stays free; a pool built without decode entries grows at once.
+  if (decodeTableMax_ >= decodeTableSize_ - 1 && !growDecodeTable()) return -1;
+  KtStringPoolHash* link = newNode(length);
+  if (link == nullptr) return -1;
+  char* text = textOf(reinterpret_cast<Node*>(link));
+  if (length < 8) std::memset(text, 0, 8);
+  std::memcpy(text, s, length + 1);
+  if (caseSensitive_ == 0)
+    for (char* p = text; *p != 0; ++p) *p = static_cast<char>(upper(static_cast<signed char>(*p)));
+  link->index = decodeTableMax_++;
+  link->next = hashTable_[bucket];
+  hashTable_[bucket] = link;
+  decodeTable_[link->index] = text;
+  return link->index;
 }
 
 std::int32_t KtStringPool::update(const char* s) {
   if (s == nullptr || hashTable_ == nullptr) return -1;
-  std::uint32_t bucket = bucketOf(s);
-  if (KtStringPoolHash* node = find(s, bucket)) return node->index;
-  // One slot always stays free; a pool built without decode entries grows at once.
-  if (decodeTableMax_ >= decodeTableSize_ - 1 && !growDecodeTable()) return -1;
-  std::size_t length = std::strlen(s);
-  KtStringPoolHash* node = newNode(length);
-  if (node == nullptr) return -1;
-  char* text = textOf(node);
-  std::memcpy(text, s, length + 1);
-  if (caseSensitive_ == 0)
-    for (char* p = text; *p != 0; ++p) *p = static_cast<char>(upper(static_cast<signed char>(*p)));
-  node->index = decodeTableMax_++;
-  node->next = hashTable_[bucket];
-  hashTable_[bucket] = node;
-  decodeTable_[node->index] = text;
-  return node->index;
+  return insert(s, -1);
+}
+
+std::int32_t KtStringPool::update(const char* s, std::int32_t hash) {
+  if (s == nullptr || hash < 0 || hash >= hashTableSize_) return -1;
+  return insert(s, hash);
 }
 
 char* KtStringPool::decode(std::int32_t i) const {

@@ -14,6 +14,9 @@
 // string is never stored (-1). A pool without a hash table (built with a size below 1, or after
 // an attribute copy, or when memory ran out) stores nothing and answers -1. Strings are removed
 // only with the whole pool.
+//
+// A word looked up in several pools needs hashing only once per number of chains: hash(s) of one
+// pool serves lookup(s, hash) and update(s, hash) of every pool with as many chains.
 #ifndef KTBASE_FILES_STRING_POOL_H
 #define KTBASE_FILES_STRING_POOL_H
 
@@ -109,6 +112,14 @@ class KtStringPool : public KtObject {
   std::int32_t update(const char* s);
   // The index of s, or -1 when it is not in the pool.
   std::int32_t lookup(const char* s) const;
+  // The hash of s in this pool's chains, the same as hash(s, n) for its n chains but from
+  // constants the pool keeps; 0 for null s or a pool without chains.
+  std::int32_t hash(const char* s) const;
+  // update(s) and lookup(s) with the hash of s already known: `hash` must be hash(s) of this
+  // pool or of one with as many chains (a string updated with another hash goes into a chain
+  // where it is not found). Refuse (return -1, change nothing) when hash is not a chain index.
+  std::int32_t update(const char* s, std::int32_t hash);
+  std::int32_t lookup(const char* s, std::int32_t hash) const;
   // The string with index i, or the empty string when i is not an index of the pool.
   char* decode(std::int32_t i) const;
   // The user pointer of index i; null when i is not an index or the pool has no pointers.
@@ -136,13 +147,31 @@ class KtStringPool : public KtObject {
   std::int32_t decodeTableSize() const { return decodeTableSize_; }
   int caseSensitive() const { return caseSensitive_; }
 
+  // What the hash needs to know of a number of chains n, worked out once per pool.
+  struct HashConstants {
+    std::uint64_t reciprocal;  // ceil(2^64 / n): remainders of 32-bit values by multiplication
+    std::uint64_t barrett;     // floor((2^64 - 1) / n): near-remainders of 64-bit values
+    std::uint32_t chains;      // n
+    bool blocks;               // whether n is small enough for eight characters at a step
+    std::uint32_t powers[8];   // 29^1 ... 29^8 modulo n
+  };
+  static void setUp(HashConstants& constants, std::int32_t chains);
+  // The hash of the `length` characters at s; hashOf takes them one word at a time.
+  static std::uint32_t bucketOf(const char* s, std::size_t length, const HashConstants& constants);
+  static std::uint32_t hashOf(const char* s, std::size_t length, const HashConstants& constants);
+
   // Allocates empty tables; on failure the pool is left without tables.
   void allocate(std::int32_t hashTableSize, std::int32_t decodeTableSize, int withPointers);
   // Releases every string, node and table.
   void empty();
   bool growDecodeTable();
-  KtStringPoolHash* find(const char* s, std::uint32_t bucket) const;
-  std::uint32_t bucketOf(const char* s) const;
+  // The node of s, or null; `hash` is the hash of s when known, otherwise -1, and `bucket`
+  // receives it. kFold: the pool is not case-sensitive.
+  template <bool kFold>
+  const KtStringPoolHash* search(const char* s, std::int64_t hash, std::uint32_t& bucket,
+                                 std::size_t& length) const;
+  std::int32_t find(const char* s, std::int64_t hash) const;
+  std::int32_t insert(const char* s, std::int64_t hash);
   // A node with room for a copy of a string of `length` characters behind it.
   KtStringPoolHash* newNode(std::size_t length);
 
@@ -153,8 +182,7 @@ class KtStringPool : public KtObject {
   std::int32_t decodeTableSize_;
   std::int32_t decodeTableMax_;
   std::uint8_t caseSensitive_;
-  // The remainder by hashTableSize_ as a multiplication: ceil(2^64 / hashTableSize_).
-  std::uint64_t reciprocal_;
+  HashConstants hashing_;
   // Nodes and their strings live in blocks released with the pool.
   struct Block;
   Block* blocks_;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -107,18 +109,104 @@ TEST(StringPool, CaseRulesAndIndexes) {
   EXPECT_EQ(exact.pointer(0, &target), nullptr);
 }
 
+// The fast hash against referenceHash on seeded random strings of every length up to 300 and
+// every byte value, in tables from one chain to 2^31 - 1, around the largest size that takes
+// eight characters at a step, and at random sizes. The strings are drawn from several alphabets,
+// so that runs of plain characters ('0' to 127), odd characters (below '0' and negative) and
+// the changes of sign between them all occur; each sits in a buffer of its exact size, so that
+// the sanitizer build catches a read past its terminator.
 TEST(StringPool, HashMatchesThePlainRemainderForm) {
-  std::mt19937 random(7);
-  const std::int32_t sizes[] = {1, 2, 3, 7, 97, 1009, 1000003, 65536, 2147483647};
-  for (int i = 0; i < 5000; ++i) {
-    std::string s;
-    std::size_t length = random() % 20;
-    for (std::size_t j = 0; j < length; ++j) s += static_cast<char>(random() % 255 + 1);
-    for (std::int32_t n : sizes) ASSERT_EQ(KtStringPool::hash(s.c_str(), n), referenceHash(s, n));
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr int kStrings = 60000;  // instrumented code runs many times slower
+#else
+  constexpr int kStrings = 1000000;
+#endif
+  constexpr std::int32_t kLargestBlockSize = 74051158;  // 29 (n - 1) + 79 < 2^31
+  const std::int32_t sizes[] = {
+      1,        2,       3,          7,         29,       31,       97,
+      1009,     65536,   1000003,    16777216,  16777259, 74051157, kLargestBlockSize,
+      74051159, 1 << 30, 2147483646, 2147483647};
+  std::mt19937_64 random(20240611);
+  auto character = [&random](int alphabet) -> char {
+    std::uint64_t bits = random();  // one draw, cut into independent pieces
+    std::uint64_t pick = bits >> 32;
+    char plain = static_cast<char>('0' + (bits & 0xFFFF) % 80);
+    char odd = static_cast<char>(bits >> 16 & 1 ? 1 + (bits >> 17 & 0xFFFF) % 47
+                                                : 128 + (bits >> 17 & 127));
+    switch (alphabet) {
+      case 0:
+        return static_cast<char>(1 + pick % 255);
+      case 1:
+        return plain;
+      case 2:
+        return pick % 40 == 0 ? odd : plain;
+      case 3:
+        return pick % 12 == 0 ? " .-$"[bits % 4] : "aZ_09xQk"[bits >> 8 & 7];
+      default:
+        return pick % 4 == 0 ? plain : odd;
+    }
+  };
+  for (int i = 0; i < kStrings; ++i) {
+    // Every length up to 300, the short ones of identifiers more often.
+    std::size_t length = random() % 2 == 0 ? random() % 301 : random() % 41;
+    int alphabet = static_cast<int>(random() % 5);
+    std::unique_ptr<char[]> text(new char[length + 1]);
+    for (std::size_t j = 0; j < length; ++j) text[j] = character(alphabet);
+    text[length] = 0;
+    std::int32_t n = random() % 2 == 0
+                         ? sizes[random() % (sizeof sizes / sizeof sizes[0])]
+                         : static_cast<std::int32_t>(1 + (random() >> (33 + random() % 31)));
+    ASSERT_EQ(KtStringPool::hash(text.get(), n), referenceHash(std::string(text.get(), length), n))
+        << "length " << length << ", alphabet " << alphabet << ", size " << n;
+  }
+  // A pool's own constants give the same hash.
+  for (std::int32_t n : {1, 3, 1009, 1000003}) {
+    KtStringPool pool(n, 3, 1, 0);
+    for (int i = 0; i < 2000; ++i) {
+      std::string s;
+      for (std::size_t j = random() % 40; j > 0; --j) s += character(i % 5);
+      ASSERT_EQ(pool.hash(s.c_str()), referenceHash(s, n)) << n;
+    }
   }
   // Characters below '0' and negative bytes make negative intermediate remainders.
   EXPECT_EQ(KtStringPool::hash("!", 10), 5);     // (33 - 48) rem 10 = -5, negated
   EXPECT_EQ(KtStringPool::hash("a", 1000), 17);  // 'A' - 48
+  EXPECT_EQ(KtStringPool::hash("x", 0), 0);
+  EXPECT_EQ(KtStringPool::hash(nullptr, 7), 0);
+}
+
+// A hash worked out once serves every pool with as many chains; a hash that is not a chain
+// index is refused and changes nothing.
+TEST(StringPool, LookupAndUpdateWithAKnownHash) {
+  KtStringPool keywords(53, 3, 0, 0);
+  KtStringPool names(53, 3, 1, 0);
+  KtStringPool other(1009, 3, 1, 0);
+  const char* words[] = {"node", "Edge", "graph", "a.b", "", "\xe9t\xe9", "layoutHint_in"};
+  for (const char* word : words) keywords.update(word);
+  for (const char* word : words) {
+    std::int32_t hash = keywords.hash(word);
+    EXPECT_EQ(hash, KtStringPool::hash(word, 53));
+    EXPECT_EQ(keywords.lookup(word, hash), keywords.lookup(word));
+    EXPECT_EQ(names.lookup(word, hash), -1);
+    std::int32_t index = names.update(word, hash);
+    EXPECT_EQ(names.update(word), index);  // found in the chain it was put in
+    EXPECT_EQ(names.lookup(word, hash), index);
+    std::int32_t added = other.update(word, other.hash(word));
+    EXPECT_EQ(other.lookup(word), added);
+  }
+  EXPECT_EQ(keywords.lookup("NODE", keywords.hash("NODE")), 0);
+  const std::int32_t count = names.decodeTableMax();
+  for (std::int32_t bad : {-1, 53, 1009, INT32_MIN}) {
+    EXPECT_EQ(names.update("fresh", bad), -1);
+    EXPECT_EQ(names.lookup("node", bad), -1);
+  }
+  EXPECT_EQ(names.update(nullptr, 0), -1);
+  EXPECT_EQ(names.decodeTableMax(), count);
+  EXPECT_EQ(names.lookup("fresh"), -1);
+  KtStringPool unusable(0, 4, 1, 0);
+  EXPECT_EQ(unusable.hash("a"), 0);
+  EXPECT_EQ(unusable.update("a", 0), -1);
+  EXPECT_EQ(unusable.lookup("a", 0), -1);
 }
 
 TEST(StringPool, GrowthRule) {
