@@ -17,7 +17,8 @@ struct KtIndexHashTable::EntryBlock {
 
 namespace {
 
-// Blocks grow from 32 entries by doubling up to 4096 (96 KB).
+// Blocks grow from 32 entries by doubling up to 4096 (96 KB). They hold the entries behind the
+// chain heads only.
 constexpr std::int64_t kFirstBlockEntries = 32;
 constexpr std::int64_t kLargestBlockEntries = 4096;
 
@@ -34,12 +35,13 @@ std::int64_t KtIndexHashTable::bucketsInPage(std::int32_t size, std::int64_t pag
 
 std::int64_t KtIndexHashTable::hash(std::int64_t key) const { return bucketIndex(key); }
 
-inline KtIndexHash** KtIndexHashTable::bucketLink(std::int64_t index) {
+inline KtIndexHash* KtIndexHashTable::bucketRecord(std::int64_t index) {
   std::int64_t page = index >> kPageShift;
   if (pageReady_[page] == 0) {
+    // All bits set: every record's `next` becomes emptyMark().
     std::memset(
-        hashTable_ + (page << kPageShift), 0,
-        static_cast<std::size_t>(bucketsInPage(hashTableSize_, page)) * sizeof(KtIndexHash*));
+        hashTable_ + (page << kPageShift), 0xFF,
+        static_cast<std::size_t>(bucketsInPage(hashTableSize_, page)) * sizeof(KtIndexHash));
     pageReady_[page] = 1;
   }
   return &hashTable_[index];
@@ -119,8 +121,8 @@ void KtIndexHashTable::allocate(std::int32_t size, std::int32_t divisor, std::in
   sizeMultiplierHigh_ = static_cast<std::uint64_t>(multiplier >> 64);
   sizeMultiplierLow_ = static_cast<std::uint64_t>(multiplier);
 #endif
-  hashTable_ = static_cast<KtIndexHash**>(
-      std::malloc(static_cast<std::size_t>(size) * sizeof(KtIndexHash*)));
+  hashTable_ =
+      static_cast<KtIndexHash*>(std::malloc(static_cast<std::size_t>(size) * sizeof(KtIndexHash)));
   pageReady_ =
       static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(pageCount(size)), 1));
   if (hashTable_ == nullptr || pageReady_ == nullptr) {
@@ -153,23 +155,29 @@ void KtIndexHashTable::KtIndexHashTableattributeCopy(const KtIndexHashTable& sou
 
 void KtIndexHashTable::update(std::int64_t key, std::int64_t value) {
   if (hashTable_ == nullptr) return;
-  KtIndexHash** bucket = bucketLink(bucketIndex(key));
-  // A key above every stored key cannot be present: identifiers handed out in increasing order
-  // skip the chain walk.
-  bool present = false;
-  if (key <= maxHashIndex_) {
-    for (KtIndexHash* e = *bucket; e != nullptr; e = e->next) {
-      if (e->key == key) {
-        e->value = value;
-        present = true;
-        break;
+  KtIndexHash* head = bucketRecord(bucketIndex(key));
+  if (head->next == emptyMark()) {
+    *head = KtIndexHash{key, value, nullptr};
+    ++entryCount_;
+  } else {
+    // A key above every stored key cannot be present: identifiers handed out in increasing order
+    // skip the chain walk.
+    bool present = false;
+    if (key <= maxHashIndex_) {
+      for (KtIndexHash* e = head; e != nullptr; e = e->next) {
+        if (e->key == key) {
+          e->value = value;
+          present = true;
+          break;
+        }
       }
     }
-  }
-  if (!present) {
-    KtIndexHash* entry = newEntry(key, value, *bucket);
-    if (entry == nullptr) return;
-    *bucket = entry;
+    if (!present) {
+      // The new entry goes in front: the old head moves out to a block entry.
+      KtIndexHash* moved = newEntry(head->key, head->value, head->next);
+      if (moved == nullptr) return;
+      *head = KtIndexHash{key, value, moved};
+    }
   }
   if (key > maxHashIndex_) maxHashIndex_ = key;
   if (value > maxValueIndex_) maxValueIndex_ = value;

@@ -87,7 +87,7 @@ class KtIndexHashTable : public KtObject {
   // The bucket index of `key`; bucketIndex is its inline form for the table's own use.
   std::int64_t hash(std::int64_t key) const;
   std::int64_t bucketIndex(std::int64_t key) const;
-  KtIndexHash** hashTable() const { return hashTable_; }
+  KtIndexHash* hashTable() const { return hashTable_; }
   std::int32_t hashTableSize() const { return hashTableSize_; }
   std::int64_t maxValueIndex(std::int64_t value) { return maxValueIndex_ = value; }
   std::int64_t maxHashIndex(std::int64_t key) { return maxHashIndex_ = key; }
@@ -95,21 +95,28 @@ class KtIndexHashTable : public KtObject {
   void empty();
   // Makes room for `size` empty buckets (size 0 when memory runs out) and takes the settings.
   void allocate(std::int32_t size, std::int32_t divisor, std::int32_t errorValue);
+  // Marks an empty bucket in its record's `next` (never an entry's address).
+  static KtIndexHash* emptyMark() { return reinterpret_cast<KtIndexHash*>(~std::uintptr_t{0}); }
   // The first entry of bucket `index`, null for an empty bucket.
   const KtIndexHash* bucketHead(std::int64_t index) const {
-    return pageReady_[index >> kPageShift] != 0 ? hashTable_[index] : nullptr;
+    if (pageReady_[index >> kPageShift] == 0) return nullptr;
+    const KtIndexHash* head = &hashTable_[index];
+    return head->next != emptyMark() ? head : nullptr;
   }
-  // The link that holds bucket `index`'s first entry, its page cleared first.
-  inline KtIndexHash** bucketLink(std::int64_t index);
+  // The record of bucket `index`, its page cleared first.
+  inline KtIndexHash* bucketRecord(std::int64_t index);
   // An entry from the newest block, or from a new one (newBlock); null when memory runs out.
   inline KtIndexHash* newEntry(std::int64_t key, std::int64_t value, KtIndexHash* next);
   bool newBlock();
 
-  // The bucket heads. The array is not cleared when the table is made: each page of 512 buckets
-  // is cleared when a key first lands in it, and pageReady_ marks the pages that are (an unready
-  // page is never read). So a table sized for a large file costs little to make and to destroy
-  // while it holds few keys, and a lookup still finds its bucket at a computed address.
-  KtIndexHash** hashTable_;
+  // The buckets. Each bucket's first entry is held in the array itself, so that a lookup whose
+  // key heads its chain (most of them, in a table sized for its keys) reads memory once after
+  // computing the bucket; the later entries of a chain live in the blocks. An empty bucket has
+  // emptyMark() as `next`. The array is not cleared when the table is made: each page of 512
+  // buckets is cleared when a key first lands in it, and pageReady_ marks the pages that are (an
+  // unready page is never read). So a table sized for a large file costs little to make and to
+  // destroy while it holds few keys, and a lookup still finds its bucket at a computed address.
+  KtIndexHash* hashTable_;
   std::uint8_t* pageReady_;
   std::int32_t hashTableSize_;
   std::int64_t maxValueIndex_;
@@ -123,9 +130,10 @@ class KtIndexHashTable : public KtObject {
   std::uint64_t sizeMultiplier32_;
   std::uint64_t sizeMultiplierHigh_;
   std::uint64_t sizeMultiplierLow_;
-  // Entries are carved from blocks that live as long as the table, newest block first: an update
-  // costs no allocation most of the time, entries made together lie together, and emptying the
-  // table frees a few blocks instead of every entry.
+  // The entries behind the chain heads are carved from blocks that live as long as the table,
+  // newest block first: an update costs no allocation most of the time, entries made together
+  // lie together, and emptying the table frees a few blocks instead of every entry. entryCount_
+  // counts the heads too.
   EntryBlock* blocks_;
   KtIndexHash* nextEntry_;  // the next free entry of the newest block
   KtIndexHash* blockEnd_;

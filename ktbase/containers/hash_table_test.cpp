@@ -17,6 +17,13 @@ struct KtIndexHashTableProbe {
     return table.hash(key);
   }
   static std::int32_t size(const KtIndexHashTable& table) { return table.hashTableSize(); }
+  // The keys of bucket b's chain, head first.
+  static std::vector<std::int64_t> chain(const KtIndexHashTable& table, std::int64_t b) {
+    std::vector<std::int64_t> keys;
+    for (const KtIndexHash* e = table.bucketHead(b); e != nullptr; e = e->next)
+      keys.push_back(e->key);
+    return keys;
+  }
 };
 
 namespace {
@@ -158,6 +165,26 @@ TEST(IndexHashTableTest, AgainstUnorderedMap) {
     ASSERT_EQ(table.sizeOf() - KtIndexHashTable(setting.size).sizeOf(),
               static_cast<std::int32_t>(model.size() * sizeof(KtIndexHash)));
   }
+}
+
+// New entries go to the front of their chain, an update of a stored key leaves the order as it
+// is, and a deep copy re-stores each chain from head to tail, so its chains come out reversed.
+TEST(IndexHashTableTest, ChainOrder) {
+  using Keys = std::vector<std::int64_t>;
+  KtIndexHashTable table(2, 1, -1);
+  for (std::int64_t key : {2, 4, 6, 8, 1}) table.update(key, key * 10);
+  table.update(4, 7);
+  table.update(-6, 60);  // below the largest key: the chain is walked, the key is new
+  EXPECT_EQ(KtIndexHashTableProbe::chain(table, 0), (Keys{-6, 8, 6, 4, 2}));
+  EXPECT_EQ(KtIndexHashTableProbe::chain(table, 1), (Keys{1}));
+  EXPECT_EQ(table.lookup(4), 7);
+  EXPECT_EQ(table.lookup(-6), 60);
+  KtIndexHashTable copy(table);
+  EXPECT_EQ(KtIndexHashTableProbe::chain(copy, 0), (Keys{2, 4, 6, 8, -6}));
+  EXPECT_EQ(copy.lookup(2), 20);
+  EXPECT_EQ(copy.sizeOf(), table.sizeOf());
+  EXPECT_TRUE(table.checkInvariants());
+  EXPECT_TRUE(copy.checkInvariants());
 }
 
 TEST(IndexHashTableTest, CopiesAreIndependentAndKeepTheMaxima) {
