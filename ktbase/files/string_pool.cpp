@@ -238,16 +238,12 @@ inline std::uint64_t nearRemainder(std::uint64_t a, std::uint64_t barrett, std::
 // toupper(b) - 48 are not negative: 29 (n - 1) + 79 <= 2^31 - 1.
 constexpr std::uint32_t kBlockChains = (0x7FFFFFFFu - 79) / 29 + 1;
 
-// Equality of a searched string with a stored one of the same length (stored upper case when the
-// pool is not case-sensitive), a word at a time. The stored text may be read a whole word past
-// its end when shorter than a word: it is padded with zeros.
+// Equality of a searched string of at least 8 characters with a stored one of the same length
+// (stored upper case when the pool is not case-sensitive), a word at a time, the last word
+// overlapping the one before.
 template <bool kFold>
 inline bool sameText(const char* searched, const char* stored, std::size_t length) {
   auto word = [](const char* p) { return kFold ? upperWord(load8(p)) : load8(p); };
-  if (length < 8) {
-    std::uint64_t tail = loadShort(searched, length);
-    return (kFold ? upperWord(tail) : tail) == load8(stored);
-  }
   std::size_t last = length - 8;
   for (std::size_t i = 0; i < last; i += 8)
     if (word(searched + i) != load8(stored + i)) return false;
