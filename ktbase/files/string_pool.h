@@ -165,8 +165,8 @@ class KtStringPool : public KtObject {
   // Releases every string, node and table.
   void empty();
   bool growDecodeTable();
-  // The node of s, or null; `hash` is the hash of s when known, otherwise -1, and `bucket`
-  // receives it. kFold: the pool is not case-sensitive.
+  // The node of s, or null; `hash` is the hash of s when known, otherwise -1. `bucket` and
+  // `length` receive the hash and the length of s. kFold: the pool is not case-sensitive.
   template <bool kFold>
   const KtStringPoolHash* search(const char* s, std::int64_t hash, std::uint32_t& bucket,
                                  std::size_t& length) const;
