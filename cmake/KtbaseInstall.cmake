@@ -1,5 +1,5 @@
 # Install rules: the library with its SONAME links, the headers under their tree paths, a CMake
-# package (find_package(ktbase CONFIG)) and a pkg-config file.
+# package (find_package(ktbase CONFIG)), a pkg-config file, and the omltool command.
 include(CMakePackageConfigHelpers)
 
 set(ktbase_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/ktbase)
@@ -11,6 +11,10 @@ install(TARGETS ktbase EXPORT ktbaseTargets
   FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 install(EXPORT ktbaseTargets NAMESPACE ktbase:: DESTINATION ${ktbase_cmake_dir})
+
+if(TARGET omltool)
+  install(TARGETS omltool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/ktbaseConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/ktbaseConfig.cmake INSTALL_DESTINATION ${ktbase_cmake_dir})

@@ -65,37 +65,37 @@ void KtOMLFile::internalWarningMessage(int code, const Place& place, const char*
 
 void KtOMLFile::vErrorMessage(const char* file, std::int32_t line, int position, int code,
                               const char* text, int fatal) {
-  emitMessage(getStringResource(fatal != 0 ? 1 : 0), code, false, file, line, position, text,
-              pErrorStringBuffer_, errorStringBufferSize_, errorStringLength_);
+  char* message =
+      messageLine(getStringResource(fatal != 0 ? 1 : 0), code, false, file, line, position, text);
+  if (message != nullptr)
+    appendToBuffer(pErrorStringBuffer_, errorStringBufferSize_, errorStringLength_, message);
+  std::free(message);
   if (fatal == 0 && numberOfErrors_ >= maxNumberOfErrors_)
     internalErrorMessage(10, nowhere(), nullptr, nullptr, nullptr, 1);
 }
 
 void KtOMLFile::vWarningMessage(const char* file, std::int32_t line, int position, int code,
                                 const char* text) {
-  emitMessage(getStringResource(2), code, true, file, line, position, text, pWarningStringBuffer_,
-              warningStringBufferSize_, warningStringLength_);
+  char* message = messageLine(getStringResource(2), code, true, file, line, position, text);
+  if (message != nullptr)
+    appendToBuffer(pWarningStringBuffer_, warningStringBufferSize_, warningStringLength_, message);
+  std::free(message);
   if (numberOfWarnings_ >= maxNumberOfWarnings_)
     internalErrorMessage(11, nowhere(), nullptr, nullptr, nullptr, 1);
 }
 
-// One message line: with a place "%s #%03d (%s:%ld:%d) %s !\n"; without one "%s #%03d %s !\n",
-// a warning's number padded with blanks instead of zeros.
-void KtOMLFile::emitMessage(const char* severity, int code, bool padWithBlanks, const char* file,
-                            std::int32_t line, int position, const char* text, char* buffer,
-                            unsigned int size, unsigned int& length) {
-  if (buffer == nullptr || size < 2) return;
+char* KtOMLFile::messageLine(const char* severity, int code, bool warning, const char* file,
+                             std::int32_t line, int position, const char* text) {
   const std::size_t room = lengthOf(severity) + lengthOf(file) + lengthOf(text) + 64;
   char* message = static_cast<char*>(std::malloc(room));
-  if (message == nullptr) return;
+  if (message == nullptr) return nullptr;
   if (line >= 0)
-    ktFormat(message, room, "%s #%03d (%s:%ld:%d) %s !\n", severity, code, file, line, position,
-             text);
+    ktFormat(message, room, "%s #%03d (%s:%ld:%d) %s !\n", severity, code,
+             file != nullptr ? file : "", line, position, text != nullptr ? text : "");
   else
-    ktFormat(message, room, padWithBlanks ? "%s #%3d %s !\n" : "%s #%03d %s !\n", severity, code,
-             text);
-  appendToBuffer(buffer, size, length, message);
-  std::free(message);
+    ktFormat(message, room, warning ? "%s #%3d %s !\n" : "%s #%03d %s !\n", severity, code,
+             text != nullptr ? text : "");
+  return message;
 }
 
 // Text is copied while the buffer's text stays below size - 6 characters; what is cut off is

@@ -94,6 +94,8 @@ void KtOMLFile::init() {
   scratchLength_ = scratchCapacity_ = 0;
   pOutput_ = nullptr;
   outputLength_ = 0;
+  bytesRead_ = 0;
+  nextProgress_ = 1 << 20;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -131,6 +133,8 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
   releaseBlocks();
   ignoreField_ = 0;
   parseDepth_ = 0;
+  bytesRead_ = 0;
+  nextProgress_ = 1 << 20;
   bracketSkipLevel_ = -1;
   pTopLevelObject_ = nullptr;
   topLevelObjectIDIndex_ = -1;

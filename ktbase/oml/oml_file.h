@@ -243,6 +243,15 @@ class KtOMLFile : public KtTextFile {
   // through vCreateObject, parents first, then every object's fields through the read hooks
   // (warning 49 when a field was not taken).
   virtual void execute();
+  // Told, while a file is read, how many bytes of input (all files together) have been read so
+  // far: about once a mebibyte. Does nothing here; a hook for progress displays.
+  virtual void vReadProgress(std::int64_t bytesRead);
+
+  // A message line as the default hooks collect it: "Error #018 (f.oml:12:7) text !\n", without
+  // the place for a line below 0 (a warning's number then padded with blanks). A new string for
+  // std::free; null when memory runs out.
+  static char* messageLine(const char* severity, int code, bool warning, const char* file,
+                           std::int32_t line, int position, const char* text);
 
   // Where reading stands: the innermost file's line, position and name; -1, -1 and "" when no
   // file is open.
@@ -394,9 +403,8 @@ class KtOMLFile : public KtTextFile {
   // memory runs out.
   static char* formatMessage(const char* format, const char* a, const char* b, const char* c);
   void appendToBuffer(char* buffer, unsigned int size, unsigned int& length, const char* text);
-  void emitMessage(const char* severity, int code, bool padWithBlanks, const char* file,
-                   std::int32_t line, int position, const char* text, char* buffer,
-                   unsigned int size, unsigned int& length);
+  // Counts input for vReadProgress.
+  void countInput(std::int64_t bytes);
 
   // Reads the named file into a new syntax tree; after any error there is no tree.
   void parse(const char* fileName);
@@ -542,6 +550,9 @@ class KtOMLFile : public KtTextFile {
   // Output not yet written to the file.
   char* pOutput_;
   std::size_t outputLength_;
+  // Input read so far, and the count at which vReadProgress is told next.
+  std::int64_t bytesRead_;
+  std::int64_t nextProgress_;
 };
 
 #endif  // KTBASE_OML_OML_FILE_H

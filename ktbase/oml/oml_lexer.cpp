@@ -184,6 +184,7 @@ bool KtOMLFile::nextLine(KtOpenFileList* f) {
     return false;
   }
   const std::int32_t n = f->lineBuffer.strlenBuf();
+  countInput(n);
   if (n == 0 || f->lineBuffer.pString()[n - 1] != '\n') f->lineBuffer.appendChar('\n');
   if (f->line < INT32_MAX) ++f->line;
   f->position = 0;
@@ -211,8 +212,18 @@ bool KtOMLFile::nextBinaryBuffer(KtOpenFileList* f) {
   }
   f->pBinary = f->pBlock;
   f->binaryCount = count;
+  countInput(count);
   return count > 0;
 }
+
+void KtOMLFile::countInput(std::int64_t bytes) {
+  bytesRead_ += bytes;
+  if (bytesRead_ < nextProgress_) return;
+  nextProgress_ = bytesRead_ + (1 << 20);
+  vReadProgress(bytesRead_);
+}
+
+void KtOMLFile::vReadProgress(std::int64_t) {}
 
 inline KtOpenFileList* KtOMLFile::source() const {
   return pAuxCLIBuffer_ != nullptr ? pAuxFile_ : pFileDescriptor_;

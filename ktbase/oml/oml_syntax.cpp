@@ -426,6 +426,11 @@ KtObject* KtOMLSyntaxField::objectValue() const {
   return pOMLFile()->pObject(value_.index());
 }
 
+const char* KtOMLSyntaxField::referenceString() const {
+  if (hasValue_ == 0 || value_.tag() != OML_TOKEN_SCOPE || pOMLFile() == nullptr) return "";
+  return pOMLFile()->objectID(value_.index());
+}
+
 std::int32_t KtOMLSyntaxField::objectTypeIndex() const {
   if (hasValue_ == 0 || value_.tag() != OML_TOKEN_SCOPE || pOMLFile() == nullptr) return -1;
   const KtOMLSyntaxObject* defining = pOMLFile()->pSyntaxObject(value_.index());

@@ -230,6 +230,9 @@ class KtOMLSyntaxField : public KtOMLSyntaxStruct {
   // The object built for the referenced id, null when none; the type of the syntax object that
   // defines it (-1 or "" when none).
   KtObject* objectValue() const;
+  // The id a reference names, as the reader stored it (after the reading, the full id); "" when
+  // the value is no reference.
+  const char* referenceString() const;
   std::int32_t objectTypeIndex() const;
   const char* objectTypeString() const;
 

@@ -1,6 +1,7 @@
 #include "ktbase/oml/oml_test_util.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "ktbase/oml/oml_bin_value.h"
 #include "ktbase/oml/oml_syntax.h"
@@ -330,31 +331,20 @@ std::string KtOMLFileProbe::auxTokens(KtOMLFile& file, KtOMLStatic& grammar, cha
   return out;
 }
 
-namespace {
-
-// The message line as the default hooks format it.
-std::string messageLine(const char* severity, int code, bool blanks, const char* file,
-                        std::int32_t line, int position, const char* text) {
-  char number[16];
-  std::snprintf(number, sizeof number, line < 0 && blanks ? "%3d" : "%03d", code);
-  std::string out = std::string(severity) + " #" + number;
-  if (line >= 0)
-    out += " (" + std::string(file) + ":" + std::to_string(line) + ":" + std::to_string(position) +
-           ")";
-  return out + " " + text + " !\n";
-}
-
-}  // namespace
-
 // The line is logged before the default hook runs, which may report a fatal error of its own.
 void LoggingOMLFile::vErrorMessage(const char* file, std::int32_t line, int position, int code,
                                    const char* text, int fatal) {
-  log += messageLine(fatal != 0 ? "Fatal error" : "Error", code, false, file, line, position, text);
+  char* message =
+      messageLine(fatal != 0 ? "Fatal error" : "Error", code, false, file, line, position, text);
+  log += message;
+  std::free(message);
   KtOMLFile::vErrorMessage(file, line, position, code, text, fatal);
 }
 
 void LoggingOMLFile::vWarningMessage(const char* file, std::int32_t line, int position, int code,
                                      const char* text) {
-  log += messageLine("Warning", code, true, file, line, position, text);
+  char* message = messageLine("Warning", code, true, file, line, position, text);
+  log += message;
+  std::free(message);
   KtOMLFile::vWarningMessage(file, line, position, code, text);
 }

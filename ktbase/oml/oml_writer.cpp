@@ -180,8 +180,10 @@ void KtOMLFile::writeBinaryIndex(char tag, std::int32_t value) {
   writeBinary(bytes, 5);
 }
 
-// The mantissa between 1e7 and 1e8 (truncated) and the decimal exponent. NaN is written as 0;
-// an infinity as +-1 times 10 to the 999th, which reads back as that infinity.
+// The mantissa between 1e7 and 1e8 and the decimal exponent. The mantissa is rounded to the
+// nearest integer: the scaling leaves 57.642944 as 57642943.99999999, which cut off would come
+// back as 57.642943. NaN is written as 0; an infinity as +-1 times 10 to the 999th, which reads
+// back as that infinity.
 void KtOMLFile::writeBinaryReal(double value) {
   std::int32_t mantissa = 0, exponent = 0;
   if (std::isnan(value)) {
@@ -192,11 +194,11 @@ void KtOMLFile::writeBinaryReal(double value) {
   } else if (value > 0) {
     while (value < 1e7) value *= 10, --exponent;
     while (value > 1e8) value /= 10, ++exponent;
-    mantissa = static_cast<std::int32_t>(value);
+    mantissa = static_cast<std::int32_t>(std::llround(value));
   } else if (value < 0) {
     while (value > -1e7) value *= 10, --exponent;
     while (value < -1e8) value /= 10, ++exponent;
-    mantissa = static_cast<std::int32_t>(value);
+    mantissa = static_cast<std::int32_t>(std::llround(value));
   }
   writeBinaryIndex('R', mantissa);
   writeBinaryIndex('R', exponent);

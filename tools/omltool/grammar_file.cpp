@@ -1,0 +1,86 @@
+#include "tools/omltool/grammar_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+bool isComment(const std::string& line) {
+  const std::size_t first = line.find_first_not_of(" \t\r");
+  return first == std::string::npos || line[first] == '#';
+}
+
+bool isName(const std::string& word) {
+  if (word.empty()) return false;
+  for (char c : word)
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '$' ||
+          c == '_'))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<KtOMLStatic> loadGrammar(const std::string& fileName, std::string& error) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) {
+    error = "cannot read grammar " + fileName + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  std::vector<std::string> names;
+  std::vector<KtOMLStaticVEStruct> values;
+  std::vector<std::string> lines;
+  std::string line;
+  int number = 0;
+  bool definitions = false;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.find('\0') != std::string::npos) {
+      error = fileName + ":" + std::to_string(number) + ": grammar lines hold no zero byte";
+      return nullptr;
+    }
+    std::istringstream words(line);
+    std::string first;
+    words >> first;
+    if (first != "value") {
+      if (!isComment(line)) definitions = true;
+      lines.push_back(line);
+      continue;
+    }
+    std::string name, value, extra;
+    words >> name >> value >> extra;
+    char* end = nullptr;
+    errno = 0;
+    const long parsed = std::strtol(value.c_str(), &end, 10);
+    const bool numeric =
+        !value.empty() && *end == 0 && errno == 0 && parsed >= INT32_MIN && parsed <= INT32_MAX;
+    if (definitions || !isName(name) || !numeric || !extra.empty()) {
+      error = fileName + ":" + std::to_string(number) +
+              (definitions ? ": value lines come before the definitions"
+                           : ": malformed value line (expected: value NAME NUMBER)");
+      return nullptr;
+    }
+    names.push_back(name);
+    values.push_back({nullptr, static_cast<std::int32_t>(parsed)});
+  }
+  if (in.bad()) {
+    error = "cannot read grammar " + fileName;
+    return nullptr;
+  }
+  for (std::size_t i = 0; i < values.size(); ++i) values[i].name = names[i].c_str();
+  values.push_back({nullptr, 0});
+  std::vector<const char*> table;
+  for (const std::string& l : lines) table.push_back(l.c_str());
+  table.push_back(nullptr);
+  // Pools sized for large files: 106,800 names take the largest hash table (160,201 chains);
+  // every pool grows beyond its size as needed.
+  return std::make_unique<KtOMLStatic>(static_cast<const char* const*>(nullptr), nullptr,
+                                       values.data(), table.data(), 106800, 512, 64, 64, 512,
+                                       106800);
+}

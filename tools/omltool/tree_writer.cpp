@@ -1,0 +1,147 @@
+#include "tools/omltool/tree_writer.h"
+
+#include "ktbase/oml/oml_static.h"
+#include "ktbase/oml/oml_token.h"
+
+namespace {
+
+std::uint32_t nibble(std::uint32_t path, int level) { return (path >> (4 * (level - 1))) & 15u; }
+
+int levels(std::uint32_t path) {
+  int n = 0;
+  while (n < KT_OML_MAX_SECTION_LEVELS && nibble(path, n + 1) != 0) ++n;
+  return n;
+}
+
+std::string ownerPart(const std::string& fullID) {
+  const std::size_t comma = fullID.rfind(',');
+  return comma == std::string::npos ? std::string() : fullID.substr(0, comma);
+}
+
+}  // namespace
+
+std::string ownID(const std::string& fullID) {
+  const std::size_t comma = fullID.rfind(',');
+  if (comma == std::string::npos) return std::string();
+  const std::string id = fullID.substr(comma + 1);
+  // An anonymous object's number: -2 and below.
+  if (id.size() >= 2 && id[0] == '-' &&
+      id.find_first_not_of("0123456789", 1) == std::string::npos && id != "-0" && id != "-1")
+    return std::string();
+  return id;
+}
+
+void TreeWriter::vWriteContents(KtObject*) {
+  unnamedFields_ = 0;
+  if (tree_ != nullptr) writeContent(tree_);
+}
+
+// An object inside a defaults object stands in the defaults' section, not in one of its own.
+void TreeWriter::writeObject(const KtOMLSyntaxObject* object) {
+  const KtOMLSyntaxObject* owner = object->pOwnerObject();
+  if (owner != nullptr && !owner->isDefaults())
+    enterPath(owner->pDefObjType(), object->sectionPathIndex());
+  if (object->isDefaults()) {
+    writeObjectDefaultStart(object->typeString());
+  } else {
+    const std::string id = ownID(object->nameString());
+    writeObjectStart(object->typeString(), id.empty() ? nullptr : id.c_str(), 0);
+  }
+  writeOpeningBracket();
+  writeContent(object);
+  writeClosingBracket();
+}
+
+void TreeWriter::writeContent(const KtOMLSyntaxObject* object) {
+  const int outerSections = openSections_;
+  const std::uint32_t outerPath = openPath_;
+  openSections_ = 0;
+  openPath_ = 0;
+  bool unchecked = false;
+  for (const KtOMLSyntaxFieldList* c = object->pFieldList(); c != nullptr; c = c->pNext)
+    if (c->pField->inUncheckedSection() == 0)
+      writeField(object, c->pField);
+    else
+      unchecked = true;
+  leavePath();
+  if (unchecked) {
+    writeOpeningBracket();
+    writeStringAttribute("comment", "unchecked");
+    for (const KtOMLSyntaxFieldList* c = object->pFieldList(); c != nullptr; c = c->pNext)
+      if (c->pField->inUncheckedSection() != 0) writeField(object, c->pField);
+    writeClosingBracket();
+  }
+  for (const KtOMLSyntaxObjectList* c = object->pObjectList(); c != nullptr; c = c->pNext)
+    writeObject(c->pObject);
+  leavePath();
+  openSections_ = outerSections;
+  openPath_ = outerPath;
+}
+
+void TreeWriter::enterPath(const KtOMLDefObjType* type, std::uint32_t path) {
+  if (path == openPath_ && openSections_ == levels(path)) return;
+  leavePath();
+  const int depth = levels(path);
+  for (int level = 1; level <= depth; ++level) {
+    const std::uint32_t prefix = path & (0xFFFFFFFFu >> (32 - 4 * level));
+    const char* name = "_";
+    if (nibble(path, level) != KT_OML_WILDCARD && type != nullptr)
+      for (const KtOMLDefSection* s = type->firstSection(); s != nullptr; s = type->sectionAfter(s))
+        if (s->level() == level && ktOMLSectionPathAgrees(s->sectionPath, prefix)) {
+          name = sectionID(s->sectionIDIndex);
+          break;
+        }
+    writeSectionStart(name, 0);
+    writeOpeningBracket();
+  }
+  openSections_ = depth;
+  openPath_ = path;
+}
+
+void TreeWriter::leavePath() {
+  for (; openSections_ > 0; --openSections_) writeClosingBracket();
+  openPath_ = 0;
+}
+
+void TreeWriter::writeField(const KtOMLSyntaxObject* owner, const KtOMLSyntaxField* field) {
+  const KtOMLToken* value = field->pValueToken();
+  const char* name = field->nameString();
+  if (value == nullptr) return;
+  if (field->inUncheckedSection() != 0 && mode() == KT_FILE_WRITE_BINARY &&
+      checkedFieldIDIndex(name) < 0) {
+    ++unnamedFields_;
+    return;
+  }
+  enterPath(owner->pDefObjType(), field->sectionPathIndex());
+  switch (value->tag()) {
+    case OML_TOKEN_INTEGER:
+      writeAttribute(name, value->intValue());
+      break;
+    case OML_TOKEN_REAL:
+      writeAttribute(name, value->realValue());
+      break;
+    case OML_TOKEN_STRING:
+      writeStringAttribute(name, field->stringValue());
+      break;
+    case OML_TOKEN_VALUE:
+      writeAttribute(name, valueID(value->index()));
+      break;
+    case OML_TOKEN_IPADDRESS:
+      writeIPBytesAttribute(name, value->ipAddress());
+      break;
+    case OML_TOKEN_BINVALUE:
+      writeAttribute(name, field->pBinValue());
+      break;
+    case OML_TOKEN_SCOPE: {
+      // The reader made every reference a full id; a sibling's is written bare again.
+      const std::string target = field->referenceString();
+      const std::string from = owner->isDefaults() ? std::string() : owner->nameString();
+      const bool sibling = !from.empty() && ownerPart(from) == ownerPart(target);
+      writeReferenceAttribute(
+          name, sibling ? target.substr(target.rfind(',') + 1).c_str() : target.c_str());
+      break;
+    }
+    default:
+      break;
+  }
+}
