@@ -1,22 +1,75 @@
-// Reads the input as an OML file against a grammar with sections, every field kind and
-// enumeration values: once in text, once in binary. Any input must end in a result, with no
-// crash, leak or sanitizer report.
+// Reads the input as an OML file, once in text and once in binary, against a grammar with
+// sections, a wildcard's worth of alike sub-sections and every kind of field, building a small
+// object model through the grammar's functions. Any input must end in a result, with no crash,
+// leak, hang or sanitizer report, and nothing built may outlive a failed reading.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
+#include <vector>
 
+#include "ktbase/oml/oml_bin_value.h"
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_static.h"
+#include "ktbase/oml/oml_syntax.h"
 
 namespace {
 
+// Every object keeps the objects made inside it, and counts them.
+class Item : public KtObject {
+ public:
+  explicit Item(int* alive) : alive_(alive) { ++*alive_; }
+  ~Item() override {
+    for (Item* child : children) delete child;
+    --*alive_;
+  }
+  std::vector<Item*> children;
+  std::vector<std::string> values;
+
+ private:
+  int* alive_;
+};
+
+class FuzzReader : public KtOMLFile {
+ public:
+  int alive = 0;
+};
+
+KtObject* create(void* file, KtOMLSyntaxObject*, KtOMLSyntaxObject*, KtObject* owner) {
+  Item* item = new Item(&static_cast<FuzzReader*>(static_cast<KtOMLFile*>(file))->alive);
+  if (owner != nullptr) static_cast<Item*>(owner)->children.push_back(item);
+  return item;
+}
+
+// Reads every accessor of the field, the way a graph library would.
+int readField(void*, KtOMLSyntaxField* field, KtOMLSyntaxObject*, KtObject* target) {
+  std::string value = field->nameString();
+  value += field->sectionString();
+  value += field->stringValue();
+  value += std::to_string(field->intValue() + field->enumValue());
+  value += std::to_string(field->doubleValue());
+  value += field->referenceString();
+  value += field->objectTypeString();
+  if (field->pBinValue() != nullptr) value += std::to_string(field->pBinValue()->length());
+  if (target != nullptr) static_cast<Item*>(target)->values.push_back(value);
+  return field->valueType() != OML_FIELD_OTHER || field->objectValue() != nullptr ? 1 : 0;
+}
+
+int check(void*, KtOMLSyntaxObject* object) { return object->nameString()[0] != 'Z'; }
+
 const KtOMLStaticVEStruct kValues[] = {{"box", 1}, {"circle", 2}, {"oval", 3}, {nullptr, 0}};
-const char* const kDefinitions[] = {"O Graph",
+const KtOMLStaticOEStruct kTypes[] = {{"Graph", check, create, readField, nullptr},
+                                      {"Node", check, create, readField, nullptr},
+                                      {"Edge", nullptr, create, readField, nullptr},
+                                      {nullptr, nullptr, nullptr, nullptr, nullptr}};
+const char* const kDefinitions[] = {"O $toplevel$",
+                                    "T Graph",
+                                    "T Node",
+                                    "}",
+                                    "O Graph",
                                     "F label S",
                                     "F directed B",
                                     "F weight R",
@@ -32,6 +85,14 @@ const char* const kDefinitions[] = {"O Graph",
                                     "}",
                                     "T Node",
                                     "}",
+                                    "S style",
+                                    "S border",
+                                    "F width I",
+                                    "}",
+                                    "S inner",
+                                    "F depth I",
+                                    "}",
+                                    "}",
                                     "T Node",
                                     "T Edge",
                                     "}",
@@ -39,6 +100,7 @@ const char* const kDefinitions[] = {"O Graph",
                                     "F x I",
                                     "F y I",
                                     "R next _",
+                                    "T Node",
                                     "}",
                                     "O Edge",
                                     "R source Node R",
@@ -47,10 +109,10 @@ const char* const kDefinitions[] = {"O Graph",
                                     nullptr};
 
 // One file for the whole run, in the temporary folder.
-std::string& inputName() {
-  static std::string name = [] {
+const std::string& inputName() {
+  static const std::string name = [] {
     char pattern[] = "/tmp/ktbase-fuzz-XXXXXX";
-    int fd = mkstemp(pattern);
+    const int fd = mkstemp(pattern);
     if (fd >= 0) close(fd);
     return std::string(pattern);
   }();
@@ -61,18 +123,20 @@ std::string& inputName() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static KtOMLStatic* grammar =
-      new KtOMLStatic(static_cast<const char* const*>(nullptr), nullptr, kValues, kDefinitions, 100,
-                      100, 100, 100, 100, 100);
-  const std::string& name = inputName();
-  std::FILE* out = std::fopen(name.c_str(), "wb");
+      new KtOMLStatic(kTypes, nullptr, kValues, kDefinitions, 100, 100, 100, 100, 100, 100);
+  std::FILE* out = std::fopen(inputName().c_str(), "wb");
   if (out == nullptr) return 0;
   std::fwrite(data, 1, size, out);
   std::fclose(out);
   for (int binary = 0; binary <= 1; ++binary) {
-    KtOMLFile reader;
+    FuzzReader reader;
     reader.pErrorStringBuffer(512);
     reader.pWarningStringBuffer(512);
-    reader.readOMLFile(name.c_str(), grammar, nullptr, -1, binary, 1, 0);
+    const KtFileCodeEnum result =
+        reader.readOMLFile(inputName().c_str(), grammar, nullptr, -1, binary, 1, 0);
+    delete reader.pTopLevelObject();
+    if (reader.alive != 0) std::abort();  // something built outlived its owner or the reading
+    if (result == KT_FILE_OK && reader.numberOfErrors() != 0) std::abort();
   }
   return 0;
 }

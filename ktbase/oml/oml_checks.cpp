@@ -1,6 +1,7 @@
 // Between the syntax tree and the caller's objects: the semantic checks (defaults, full ids,
 // merged objects, required fields, references, the application's own checks) and the building
 // of objects through the hooks.
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -76,7 +77,7 @@ void KtOMLFile::collectObjects(KtOMLSyntaxObject* object, std::int32_t scope,
       full = joinedID(scope, objectID(sub->objectIDIndex()));
     } else {
       char number[16];
-      ktFormat(number, sizeof number, "%ld", counter);
+      *std::to_chars(number, number + sizeof number - 1, counter).ptr = 0;
       counter = counter > INT32_MIN ? counter - 1 : counter;
       full = joinedID(scope, number);
     }
@@ -132,17 +133,27 @@ void KtOMLFile::checkObjectDefinition(KtOMLSyntaxField* field, std::int32_t scop
 // The required fields of the object's type must all be present (its defaults count); references
 // are resolved on the way. `referenceScope` is the full id of the object's owner.
 void KtOMLFile::checkRequiredFields(KtOMLSyntaxObject* object, std::int32_t referenceScope) {
+  const KtOMLDefObjType* type = object->pDefObjType();
+  const KtOMLDefField* required = type != nullptr ? type->pRequiredFieldList : nullptr;
+  // The required fields seen, for the first 32 of the list; beyond, each is looked for alone.
+  std::uint32_t seen = 0;
   for (KtOMLSyntaxFieldIter it(object); it && fatalError_ == 0; ++it) {
     const KtOMLDefField* def = it.pField()->pDefField();
-    if (def != nullptr && def->fieldType == KT_FIELD_OBJECT_REFERENCE)
+    if (def == nullptr) continue;
+    if (def->fieldType == KT_FIELD_OBJECT_REFERENCE)
       checkObjectDefinition(it.pField(), referenceScope);
+    if (def->required == 0) continue;
+    int bit = 0;
+    for (const KtOMLDefField* r = required; r != nullptr && bit < 32; r = r->pNextRequired, ++bit)
+      if (r == def) seen |= 1u << bit;
   }
-  const KtOMLDefObjType* type = object->pDefObjType();
-  if (type != nullptr && !object->isDefaults()) {
-    for (const KtOMLDefField* r = type->pRequiredFieldList; r != nullptr; r = r->pNextRequired) {
-      bool seen = false;
-      for (KtOMLSyntaxFieldIter it(object); it && !seen; ++it) seen = it.pField()->pDefField() == r;
-      if (seen) continue;
+  if (!object->isDefaults()) {
+    int bit = 0;
+    for (const KtOMLDefField* r = required; r != nullptr; r = r->pNextRequired, ++bit) {
+      bool present = bit < 32 ? (seen >> bit & 1u) != 0 : false;
+      for (KtOMLSyntaxFieldIter it(object); bit >= 32 && it && !present; ++it)
+        present = it.pField()->pDefField() == r;
+      if (present) continue;
       char* text = formatMessage(getStringResource(29), fieldID(r->fieldIDIndex), nullptr, nullptr);
       errorMessage(object, 29, text != nullptr ? text : "", 0);
       std::free(text);

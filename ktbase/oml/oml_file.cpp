@@ -49,6 +49,7 @@ KtOMLFile::~KtOMLFile() {
   for (int i = 0; i < spareTokenCount_; ++i) delete spareTokens_[i];
   std::free(pBracketStack_);
   std::free(scratch_);
+  std::free(wordCache_);
 }
 
 void KtOMLFile::init() {
@@ -96,6 +97,7 @@ void KtOMLFile::init() {
   outputLength_ = 0;
   bytesRead_ = 0;
   nextProgress_ = 1 << 20;
+  wordCache_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -133,6 +135,7 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
   releaseBlocks();
   ignoreField_ = 0;
   parseDepth_ = 0;
+  forgetWords();
   bytesRead_ = 0;
   nextProgress_ = 1 << 20;
   bracketSkipLevel_ = -1;
@@ -309,7 +312,9 @@ std::int32_t KtOMLFile::storeStringIndex(const char* text) { return store(pStrin
 
 std::int32_t KtOMLFile::storeSectionIDIndex(const char* name) {
   const std::int32_t known = sectionIDIndex(name);
-  return known >= 0 ? known : after(grammarSectionCount(), store(pUnknownSectionIDPool_, name));
+  if (known >= 0) return known;
+  forgetWords();  // the word is a section from now on
+  return after(grammarSectionCount(), store(pUnknownSectionIDPool_, name));
 }
 
 // A field met in unchecked mode: after the grammar's fields.
@@ -319,6 +324,7 @@ std::int32_t KtOMLFile::storeFieldIDIndex(const char* name) {
 }
 
 std::int32_t KtOMLFile::storeUnknownFieldIDIndex(const char* name) {
+  forgetWords();  // the word may be a declared field from now on
   return store(pUnknownFieldIDPool_, name);
 }
 

@@ -455,6 +455,11 @@ class KtOMLFile : public KtTextFile {
   KtOMLToken* readTextScopeRest();
   bool readTextScopeComponent();
   KtOMLToken* classifyIdentifier(const char* word);
+  KtOMLToken* classifyNewIdentifier(const char* word);
+  // The cache of word classes; forgetWords empties it.
+  struct WordCacheEntry;
+  static constexpr int kWordCacheSize = 256;
+  void forgetWords();
   bool readBinaryIndex(unsigned char tag, std::int32_t& value);
   KtOMLToken* readBinaryString(bool asScope, bool fullScope);
   KtOMLToken* readBinaryReal(unsigned char tag);
@@ -550,6 +555,7 @@ class KtOMLFile : public KtTextFile {
   // Output not yet written to the file.
   char* pOutput_;
   std::size_t outputLength_;
+  WordCacheEntry* wordCache_;
   // Input read so far, and the count at which vReadProgress is told next.
   std::int64_t bytesRead_;
   std::int64_t nextProgress_;

@@ -531,6 +531,13 @@ void KtOMLFile::skipRestOfLine() {
 char KtOMLFile::skipTextWhiteSpace(char c) {
   for (;;) {
     if (is(c, kSpace)) {
+      // The rest of a run of blanks and tabs goes at once.
+      if (KtOpenFileList* f = source(); f != nullptr && f->pCurrent != nullptr) {
+        const char* p = f->pCurrent;
+        while (*p == ' ' || *p == '\t') ++p;
+        f->position += static_cast<std::int32_t>(p - f->pCurrent);
+        f->pCurrent = p;
+      }
       c = nextChar();
       continue;
     }
@@ -697,32 +704,123 @@ KtOMLToken* KtOMLFile::readTextIdentifier(char first) {
 // Object types, then sections (the grammar's, then those declared in the file), then the
 // grammar's fields, the declared fields and the enumeration values; anything else is an object
 // id. In unchecked mode every word is a field.
+namespace {
+
+// The hash of one word for every number of chains it is looked up with: each is computed once,
+// on first need, and serves every pool of that size.
+class WordHashes {
+ public:
+  explicit WordHashes(const char* word) : word_(word) {}
+  std::int32_t find(const KtStringPool* pool, std::int32_t chains) {
+    if (pool == nullptr) return -1;
+    for (int i = 0; i < count_; ++i)
+      if (chains_[i] == chains) return pool->lookup(word_, hashes_[i]);
+    const std::int32_t hash = pool->hash(word_);
+    if (count_ < kSizes) {
+      chains_[count_] = chains;
+      hashes_[count_++] = hash;
+    }
+    return pool->lookup(word_, hash);
+  }
+
+ private:
+  static constexpr int kSizes = 6;
+  const char* word_;
+  std::int32_t chains_[kSizes];
+  std::int32_t hashes_[kSizes];
+  int count_ = 0;
+};
+
+}  // namespace
+
+// A word's class does not change while the pools only grow, except when a name is declared:
+// short words keep their answer in a small cache, emptied by every declaration.
+struct KtOMLFile::WordCacheEntry {
+  char word[16];
+  std::uint8_t length;  // 0: empty
+  std::uint8_t tag;
+  std::uint8_t unknownField;
+  std::int32_t index;
+};
+
+namespace {
+
+std::uint32_t wordSlot(const char* word, std::int32_t length) {
+  std::uint32_t h = static_cast<std::uint32_t>(length) * 0x9E3779B1u;
+  for (std::int32_t i = 0; i < length; ++i)
+    h = (h ^ static_cast<unsigned char>(word[i])) * 0x01000193u;
+  return h >> 24;
+}
+
+}  // namespace
+
+void KtOMLFile::forgetWords() {
+  if (wordCache_ != nullptr)
+    for (int i = 0; i < kWordCacheSize; ++i) wordCache_[i].length = 0;
+}
+
+// Object types, then sections (the grammar's, then those declared in the file), then the
+// grammar's fields, the declared fields and the enumeration values; anything else is an object
+// id. In unchecked mode every word is a field.
 KtOMLToken* KtOMLFile::classifyIdentifier(const char* word) {
-  const KtOMLStatic* g = pOMLStatic_;
   if (skipping_ != 0) return newToken(OML_TOKEN_SCOPE, -1);
-  auto find = [word](const KtStringPool* pool) {
-    return pool != nullptr ? pool->lookup(word) : -1;
-  };
+  const std::int32_t length = static_cast<std::int32_t>(std::strlen(word));
+  WordCacheEntry* cached = nullptr;
+  if (inUncheckedSection_ == 0 && length < 16) {
+    if (wordCache_ == nullptr) {
+      wordCache_ =
+          static_cast<WordCacheEntry*>(std::calloc(kWordCacheSize, sizeof(WordCacheEntry)));
+    }
+    if (wordCache_ != nullptr) {
+      cached = &wordCache_[wordSlot(word, length)];
+      if (cached->length == length &&
+          std::memcmp(cached->word, word, static_cast<std::size_t>(length)) == 0) {
+        KtOMLToken* token = newToken(static_cast<KtOMLTokenTagEnum>(cached->tag), cached->index);
+        if (token != nullptr) token->unknownField(cached->unknownField);
+        return token;
+      }
+    }
+  }
+  KtOMLToken* token = classifyNewIdentifier(word);
+  if (cached != nullptr && token != nullptr) {
+    std::memcpy(cached->word, word, static_cast<std::size_t>(length));
+    cached->length = static_cast<std::uint8_t>(length);
+    cached->tag = static_cast<std::uint8_t>(token->tag());
+    cached->unknownField = static_cast<std::uint8_t>(token->unknownField());
+    cached->index = token->index();
+  }
+  return token;
+}
+
+KtOMLToken* KtOMLFile::classifyNewIdentifier(const char* word) {
+  const KtOMLStatic* g = pOMLStatic_;
   if (inUncheckedSection_ != 0) {
-    std::int32_t index = g != nullptr ? find(g->pFieldIDPool()) : -1;
+    std::int32_t index =
+        g != nullptr && g->pFieldIDPool() != nullptr ? g->pFieldIDPool()->lookup(word) : -1;
     if (index < 0) index = storeFieldIDIndex(word);
     return newToken(index >= 0 ? OML_TOKEN_FIELD : OML_TOKEN_ERROR, index >= 0 ? index : 0);
   }
+  WordHashes hashes(word);
   if (g != nullptr) {
-    std::int32_t index = find(g->pObjTypeIDPool());
+    std::int32_t index = hashes.find(g->pObjTypeIDPool(), g->objTypeIDHashSize());
     if (index >= 0) return newToken(OML_TOKEN_OBJTYPE, index);
-    if ((index = find(g->pSectionIDPool())) >= 0) return newToken(OML_TOKEN_SECTION, index);
-    if ((index = find(pUnknownSectionIDPool_)) >= 0)
+    if ((index = hashes.find(g->pSectionIDPool(), g->sectionIDHashSize())) >= 0)
+      return newToken(OML_TOKEN_SECTION, index);
+    if ((index = hashes.find(pUnknownSectionIDPool_, g->sectionIDHashSize())) >= 0)
       return newToken(OML_TOKEN_SECTION, grammarSectionCount() + index);
-    if ((index = find(g->pFieldIDPool())) >= 0) return newToken(OML_TOKEN_FIELD, index);
-    if ((index = find(pUnknownFieldIDPool_)) >= 0) {
+    if ((index = hashes.find(g->pFieldIDPool(), g->fieldIDHashSize())) >= 0)
+      return newToken(OML_TOKEN_FIELD, index);
+    if ((index = hashes.find(pUnknownFieldIDPool_, g->fieldIDHashSize())) >= 0) {
       KtOMLToken* token = newToken(OML_TOKEN_FIELD, index);
       if (token != nullptr) token->unknownField(1);
       return token;
     }
-    if ((index = find(g->pValueIDPool())) >= 0) return newToken(OML_TOKEN_VALUE, index);
+    if ((index = hashes.find(g->pValueIDPool(), g->valueIDHashSize())) >= 0)
+      return newToken(OML_TOKEN_VALUE, index);
   }
-  const std::int32_t index = storeObjectIDIndex(word);
+  const std::int32_t index = g != nullptr && pObjectIDPool_ != nullptr
+                                 ? pObjectIDPool_->update(word, pObjectIDPool_->hash(word))
+                                 : storeObjectIDIndex(word);
   if (index < 0) {
     memoryExhausted();
     return nullptr;

@@ -4,6 +4,7 @@
 // the current one, and at most one object type or field name (the keyword); optionally ':' or
 // '='; a block or one value; optionally ';'. Every check reports and parsing goes on; the tree
 // grows only while no error has been reported.
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -298,9 +299,10 @@ void KtOMLFile::parseField(KtOMLToken* keyword, std::int32_t sectionIDIndex, std
   }
   KtOMLDefField* def = nullptr;
   if (inUncheckedSection_ == 0) {
-    if (const KtOMLDefField* found = checkFieldSection(owner, sectionIDIndex, path, field))
-      checkFieldType(found, value);
-    def = getDefinitionField(owner, path, field->index());
+    KtOMLDefField* found = checkFieldSection(owner, sectionIDIndex, path, field);
+    if (found != nullptr) checkFieldType(found, value);
+    // Without a path the definition checked against is the one the field keeps.
+    def = path == 0 ? found : getDefinitionField(owner, path, field->index());
   }
   if (numberOfErrors_ == 0) {
     KtOMLSyntaxField* node =
@@ -409,9 +411,12 @@ const char* KtOMLFile::decodeIdeToken(const KtOMLToken* t) {
       return objectID(t->index());
     case OML_TOKEN_STRING:
       return string(t->index());
-    case OML_TOKEN_INTEGER:
-      ktFormat(numberText_, sizeof numberText_, "%d", t->intValue());
+    case OML_TOKEN_INTEGER: {
+      const std::to_chars_result r =
+          std::to_chars(numberText_, numberText_ + sizeof numberText_ - 1, t->intValue());
+      *r.ptr = 0;
       return numberText_;
+    }
     default:
       return "";
   }
