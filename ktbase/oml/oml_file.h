@@ -436,7 +436,7 @@ class KtOMLFile : public KtTextFile {
   KtOMLToken* newToken(KtOMLTokenTagEnum tag, std::int32_t value);
   KtOMLToken* readTextToken(char c);
   KtOMLToken* readBinaryToken(unsigned char tag);
-  char skipTextWhiteSpace(char c);
+  char skipTextWhiteSpace();
   KtOMLToken* checkCharToken(char c);
   void trackBracket(char c);
   void pushBracket(char kind);

@@ -448,7 +448,7 @@ KtOMLToken* KtOMLFile::lookAheadToken() {
       if (token == nullptr && fatalError_) break;
       if (token == nullptr) continue;  // a truncated item, reported; read on
     } else {
-      const char c = skipTextWhiteSpace(nextChar());
+      const char c = skipTextWhiteSpace();
       if (c == 0) break;
       token = checkCharToken(c);
       if (token == nullptr) token = readTextToken(c);
@@ -528,27 +528,35 @@ void KtOMLFile::skipRestOfLine() {
   f->pCurrent = end;
 }
 
-char KtOMLFile::skipTextWhiteSpace(char c) {
+// Takes the first character of the next token; 0 at the end of all input. White space and
+// comments are passed over in the line buffer itself, a run at a time.
+char KtOMLFile::skipTextWhiteSpace() {
   for (;;) {
-    if (is(c, kSpace)) {
-      // The rest of a run of blanks and tabs goes at once.
-      if (KtOpenFileList* f = source(); f != nullptr && f->pCurrent != nullptr) {
-        const char* p = f->pCurrent;
-        while (*p == ' ' || *p == '\t') ++p;
-        f->position += static_cast<std::int32_t>(p - f->pCurrent);
-        f->pCurrent = p;
-      }
-      c = nextChar();
+    KtOpenFileList* f = source();
+    if (f == nullptr || fatalError_) return 0;
+    const char* p = f->pCurrent;
+    if (p == nullptr || *p == 0) {
+      if (f == pAuxFile_) return 0;
+      if (!nextLine(f)) popFile();
       continue;
     }
-    if (c == '#' || (c == '/' && lookAheadChar() == '/')) {
+    const char* q = p;
+    while (is(*q, kSpace)) ++q;
+    f->position += static_cast<std::int32_t>(q - p);
+    f->pCurrent = q;
+    const char c = *q;
+    if (c == 0) continue;
+    if (c == '#' || (c == '/' && q[1] == '/')) {
       skipRestOfLine();
-      c = nextChar();
       continue;
     }
-    if (c != '/' || lookAheadChar() != '*') return c;
-    const Place start{fileNameIndex(), nullptr, line(), position()};
-    nextChar();  // the '*'
+    f->pCurrent = q + 1;
+    ++f->position;
+    if (c != '/' || q[1] != '*') return c;
+    // A block comment: it ends at "*/", or with its file.
+    const Place start{f->fileNameIndex, nullptr, f->line, f->position};
+    f->pCurrent = q + 2;
+    ++f->position;
     bool closed = false;
     for (char d = nextCharInFile(); d != 0; d = nextCharInFile()) {
       if (d == '*' && lookAheadChar() == '/') {
@@ -558,7 +566,6 @@ char KtOMLFile::skipTextWhiteSpace(char c) {
       }
     }
     if (!closed) internalErrorMessage(17, start);
-    c = nextChar();
   }
 }
 
