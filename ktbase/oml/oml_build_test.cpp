@@ -139,30 +139,16 @@ KtObject* make(Census* census, bool readsItself, KtOMLSyntaxObject* object, KtOb
   return tag;
 }
 
-const char* const kDefinitions[] = {"O $toplevel$",
-                                    "T Graph",
-                                    "T Node",
-                                    "}",
-                                    "O Graph",
-                                    "F label S",
-                                    "T Node",
-                                    "T Edge",
-                                    "}",
-                                    "O Node",
-                                    "F label S",
-                                    "F x I",
-                                    "F y I",
-                                    "T Tag",
-                                    "}",
-                                    "O Edge",
-                                    "R source Node R",
-                                    "R target Node R",
-                                    "F weight R",
-                                    "}",
-                                    "O Tag",
-                                    "F text S",
-                                    "}",
-                                    nullptr};
+// One object type to a line.
+// clang-format off
+const char* const kDefinitions[] = {
+    "O $toplevel$", "T Graph", "T Node", "}",
+    "O Graph", "F label S", "T Node", "T Edge", "}",
+    "O Node", "F label S", "F x I", "F y I", "T Tag", "}",
+    "O Edge", "R source Node R", "R target Node R", "F weight R", "}",
+    "O Tag", "F text S", "}",
+    nullptr};
+// clang-format on
 
 // The first way: a reader whose hooks make the objects, which read their own fields.
 class GraphReader : public LoggingOMLFile {

@@ -451,6 +451,7 @@ class KtOMLFile : public KtTextFile {
   KtOMLToken* readTextRealRest(bool fraction);
   KtOMLToken* readTextPointReal();
   KtOMLToken* readTextBinValue();
+  KtOMLToken* binValueToken();
   // Reads the scope components behind a first one already in scratch_; tag 10 or 14.
   KtOMLToken* readTextScopeRest();
   bool readTextScopeComponent();

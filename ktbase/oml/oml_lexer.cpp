@@ -966,6 +966,11 @@ KtOMLToken* KtOMLFile::readTextBinValue() {
     if (!scratchPush(static_cast<char>(byte))) return nullptr;
   }
   if (fatalError_) return nullptr;
+  return binValueToken();
+}
+
+// A binary-sequence token of the bytes in the scratch text.
+KtOMLToken* KtOMLFile::binValueToken() {
   KtOMLBinValue* value = new (std::nothrow) KtOMLBinValue(scratchLength_, scratch_);
   if (value == nullptr || value->length() != scratchLength_) {
     delete value;
@@ -980,8 +985,6 @@ KtOMLToken* KtOMLFile::readTextBinValue() {
   token->setBinValue(value);
   return token;
 }
-
-#undef KT_TAKE_RUN
 
 // ---------------------------------------------------------------------------------------------
 // Binary tokens
@@ -1150,17 +1153,5 @@ KtOMLToken* KtOMLFile::readBinaryBinValue() {
     internalErrorMessage(19, here());
     return nullptr;
   }
-  KtOMLBinValue* value = new (std::nothrow) KtOMLBinValue(length, scratch_);
-  if (value == nullptr || value->length() != length) {
-    delete value;
-    memoryExhausted();
-    return nullptr;
-  }
-  KtOMLToken* token = newToken(OML_TOKEN_BINVALUE, 0);
-  if (token == nullptr) {
-    delete value;
-    return nullptr;
-  }
-  token->setBinValue(value);
-  return token;
+  return binValueToken();
 }

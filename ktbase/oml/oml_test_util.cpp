@@ -41,49 +41,18 @@ void dumpSections(const KtOMLStatic& g, const KtOMLDefSection* list, const std::
 KtOMLStatic* newCorpusGrammar() {
   static const KtOMLStaticVEStruct values[] = {
       {"box", 1}, {"circle", 2}, {"oval", 3}, {nullptr, 0}};
-  static const char* const definitions[] = {"O $toplevel$",
-                                            "T Graph",
-                                            "}",
-                                            "O Graph",
-                                            "F label S",
-                                            "F node I",
-                                            "F directed B",
-                                            "E shape [box..oval]",
-                                            "S layout",
-                                            "F spacing R",
-                                            "S grid",
-                                            "F step I",
-                                            "}",
-                                            "S inner",
-                                            "F depth I",
-                                            "}",
-                                            "T Node",
-                                            "}",
-                                            "S style",
-                                            "S border",
-                                            "F thickness I",
-                                            "}",
-                                            "S inner",
-                                            "F depth I",
-                                            "}",
-                                            "}",
-                                            "T Node",
-                                            "T Edge",
-                                            "}",
-                                            "O Node",
-                                            "F x I",
-                                            "F y I",
-                                            "F weight R",
-                                            "F address P",
-                                            "F data X",
-                                            "R next Node",
-                                            "}",
-                                            "O Edge",
-                                            "R source Node R",
-                                            "R target Node R",
-                                            "F weight R",
-                                            "}",
-                                            nullptr};
+  // One object type to a line.
+  // clang-format off
+  static const char* const definitions[] = {
+      "O $toplevel$", "T Graph", "}",
+      "O Graph", "F label S", "F node I", "F directed B", "E shape [box..oval]", "S layout",
+          "F spacing R", "S grid", "F step I", "}", "S inner", "F depth I", "}", "T Node", "}",
+          "S style", "S border", "F thickness I", "}", "S inner", "F depth I", "}", "}", "T Node",
+          "T Edge", "}",
+      "O Node", "F x I", "F y I", "F weight R", "F address P", "F data X", "R next Node", "}",
+      "O Edge", "R source Node R", "R target Node R", "F weight R", "}",
+      nullptr};
+  // clang-format on
   return new KtOMLStatic(static_cast<const char* const*>(nullptr), nullptr, values, definitions,
                          100, 100, 100, 100, 100, 100);
 }
