@@ -23,6 +23,7 @@
 #include "ktbase/geometry/rect.h"
 #include "ktbase/geometry/rotated_rect.h"
 #include "ktbase/geometry/shape.h"
+#include "ktbase/geometry/sweep.h"
 #include "ktbase/geometry/transform.h"
 #include "ktbase/geometry/tuple.h"
 
