@@ -16,7 +16,7 @@ void sortingDemo();
 void containersDemo();
 
 // Points, segments and rectangles; clipping against a rectangle and a rotated one; a transform
-// from world to device and back.
+// from world to device and back; node shapes; a sweep over horizontal segments.
 void geometryDemo();
 
 #endif  // KTBASE_EXAMPLES_DEMO_H

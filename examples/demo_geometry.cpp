@@ -1,5 +1,6 @@
 // Demo section: integer geometry with the y axis up: points and segments, rectangles, clipping
-// lines and segments against them, rotated rectangles, and transforms between world and device.
+// lines and segments against them, rotated rectangles, transforms between world and device, node
+// shapes, and a sweep over horizontal segments.
 #include <cstdio>
 
 #include "examples/demo.h"
@@ -7,6 +8,8 @@
 #include "ktbase/geometry/point.h"
 #include "ktbase/geometry/rect.h"
 #include "ktbase/geometry/rotated_rect.h"
+#include "ktbase/geometry/shape.h"
+#include "ktbase/geometry/sweep.h"
 #include "ktbase/geometry/transform.h"
 
 namespace {
@@ -16,6 +19,47 @@ void show(const char* label, const KtRect& rect) {
               rect.left(), rect.top(), rect.right(), rect.bottom(), rect.width(), rect.height(),
               rect.x(), rect.y());
 }
+
+// A named horizontal segment from x `from` to x `to`.
+struct Span : KtHorSegment {
+  Span(const char* name, std::int32_t from, std::int32_t to, std::int32_t height)
+      : name(name), from(from), to(to) {
+    y(height);
+  }
+  const char* name;
+  std::int32_t from, to;
+};
+
+const char* nameOf(const KtObject* span) {
+  return span == nullptr ? "-" : static_cast<const Span*>(span)->name;
+}
+
+// Sweeps from left to right and says, as each span starts, which open spans lie just below and
+// just above it.
+class NeighbourSweep : public KtSweep {
+ public:
+  explicit NeighbourSweep(const KtDList* spans) : KtSweep(spans, KT_SWEEP_HORIZONTAL) {}
+
+ protected:
+  std::int32_t startCoordinateOfSegment(const KtObject* s) override {
+    return static_cast<const Span*>(s)->from;
+  }
+  std::int32_t endCoordinateOfSegment(const KtObject* s) override {
+    return static_cast<const Span*>(s)->to;
+  }
+  std::int32_t otherStartCoordinateOfSegment(const KtObject* s) override {
+    return static_cast<const Span*>(s)->y();
+  }
+  void actOnStartOfSegment(KtObject* s) override {
+    const Span* span = static_cast<const Span*>(s);
+    std::printf("  x %3d: %s starts at height %d; below it %s, above it %s\n", span->from,
+                span->name, span->y(), nameOf(pSweepLine()->pPreceedingSegment(s)),
+                nameOf(pSweepLine()->pSucceedingSegment(s)));
+  }
+  void actOnEndOfSegment(KtObject* s) override {
+    std::printf("  x %3d: %s ends\n", static_cast<const Span*>(s)->to, nameOf(s));
+  }
+};
 
 }  // namespace
 
@@ -98,4 +142,35 @@ void geometryDemo() {
   show("world", world);
   show("device", device);
   show("and back", back);
+
+  heading("Shapes: outlines in per-mils of a node's box, here 100 x 60 at the origin");
+  KtPointDList* corners = new KtPointDList;  // clockwise, y up; the shape takes the list
+  corners->appendPoint(new KtPoint(0, 1000));
+  corners->appendPoint(new KtPoint(1000, -1000));
+  corners->appendPoint(new KtPoint(-1000, -1000));
+  const KtShape triangle(corners), ellipse(KT_SHAPE_ELLIPSE);
+  const KtPoint center(0, 0);
+  const KtSize size(100, 60);
+  std::printf("  the triangle is convex (kind %d); it holds (0,0): %d, (40,20): %d\n",
+              triangle.shapeType(), triangle.within(KtPoint(0, 0), center, size),
+              triangle.within(KtPoint(40, 20), center, size));
+  KtPoint end(200, 0);
+  triangle.intersectsSegment(end, center, center, size);
+  std::printf("  an edge from (200,0) to the centre ends on the triangle at %d,%d", end.x(),
+              end.y());
+  end.set(200, 0);
+  ellipse.intersectsSegment(end, center, center, size);
+  std::printf(", on the ellipse at %d,%d\n", end.x(), end.y());
+  KtShape labelled;
+  labelled.setInnerRect(KtRect(-800, 500, 800, -500));  // the text keeps 10% and 25% margins
+  KtRect fitted;
+  labelled.fitBoundingRectToInnerRect(fitted, KtRect(0, 0, 80, 20));
+  show("fits 80x20", fitted);
+
+  heading("Sweep: spans visited left to right, the open ones ordered by height");
+  Span spanList[] = {{"a", 0, 50, 10}, {"b", 10, 30, 30}, {"c", 20, 60, 20}, {"d", 30, 40, 40}};
+  KtDList spans;
+  for (Span& span : spanList) spans.appendObject(&span);
+  NeighbourSweep sweep(&spans);
+  sweep.run();
 }
