@@ -22,8 +22,9 @@
 //   crosses no segment and has no width, and nearestPoint falls back to the box.
 // - Points on the outline are within the shape. A convex polygon may list its vertices in either
 //   order. Polygon edges hold the points whose squared distance from them is below 0.2
-//   (KtPoint::pointInSegment); the ellipse's outline is the pair of points of each row at the
-//   rounded half-chord from the centre.
+//   (KtPoint::pointInSegment). The ellipse has the centre (cx, cy) and the half-axes w / 2 and
+//   h / 2, so across an odd extent it sits half a unit below the box's middle; its outline is the
+//   pair of points of each row at the rounded half-chord from the centre.
 // - Owns its vertex list and the points in it: the destructor, setShapeType and a replacing
 //   pPointList delete them. A copy (either flag) copies the kind, the text borders and the
 //   vertices, into a new list of new points.
