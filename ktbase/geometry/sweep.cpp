@@ -4,8 +4,22 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <typeinfo>
 
 #include "ktbase/containers/tree_links.h"
+
+namespace {
+
+// A sweep-line cell that keeps its segment's key, so that a descent reads the key from the cell
+// it visits instead of asking the key hook about a segment elsewhere in memory. Only the sweep
+// makes them; other cells of a sweep line are asked about through the hook.
+class KeyedCell : public KtBinTreeCell {
+ public:
+  KeyedCell(KtObject* segment, std::int32_t key) : KtBinTreeCell(segment), key_(key) {}
+  std::int32_t key_;
+};
+
+}  // namespace
 
 // ---- KtHorSegment ---------------------------------------------------------------------------
 
@@ -52,17 +66,22 @@ int KtSegSortedBinTree::virtualObjectCompare(const KtObject* objectA,
   return std::less<const KtObject*>()(objectA, objectB) ? -1 : 1;
 }
 
+std::int32_t KtSegSortedBinTree::keyOf(const KtBinTreeCell* cell) const {
+  return typeid(*cell) == typeid(KeyedCell) ? static_cast<const KeyedCell*>(cell)->key_
+                                            : keyOf(cell->pObject());
+}
+
 // Both descents take the branch that virtualObjectCompare(node, segment) < 0 takes (right),
 // with the segment's key read once.
 KtBinTreeCell* KtSegSortedBinTree::insertSegment(KtObject* segment) {
-  KtBinTreeCell* cell = new (std::nothrow) KtBinTreeCell(segment);
+  const std::int32_t key = keyOf(segment);
+  KtBinTreeCell* cell = new (std::nothrow) KeyedCell(segment, key);
   if (cell == nullptr) return nullptr;
   KtBinTreeCell* node = pRoot();
   if (node == nullptr) return attachCell(nullptr, cell, true);
-  const std::int32_t key = keyOf(segment);
   const std::less<const KtObject*> lower;
   for (const KtBinTreeCell* nil = pNil();;) {
-    const std::int32_t nodeKey = keyOf(node->pObject());
+    const std::int32_t nodeKey = keyOf(node);
     const bool right = nodeKey < key || (nodeKey == key && lower(node->pObject(), segment));
     KtBinTreeCell* next = ktSelect(right, node->pRightChild(), node->pLeftChild());
     if (next == nil) return attachCell(node, cell, !right);
@@ -76,7 +95,7 @@ KtBinTreeCell* KtSegSortedBinTree::findSegment(const KtObject* segment) const {
   const KtBinTreeCell* nil = pNil();
   for (KtBinTreeCell* node = pRoot(); node != nullptr && node != nil;) {
     if (node->pObject() == segment) return node;
-    const std::int32_t nodeKey = keyOf(node->pObject());
+    const std::int32_t nodeKey = keyOf(node);
     const bool right = nodeKey < key || (nodeKey == key && lower(node->pObject(), segment));
     node = ktSelect(right, node->pRightChild(), node->pLeftChild());
   }
@@ -131,16 +150,17 @@ void KtSweep::initialize() {
 // One event list while the sweep consumes it. Each segment's coordinate is read once and
 // packed above the segment's position in the list; sorting these numbers sorts the events
 // stably, the order KtSweepSegmentSort gives, at one call of the coordinate hook per segment
-// instead of two per comparison. The list is relinked in that order. When memory for the two
-// arrays runs out, the list is sorted in place by KtSweepSegmentSort and the coordinates are
-// asked for as the sweep goes.
+// instead of two per comparison. The segments then go back into the list's cells in that order:
+// the cells keep their places, so that consuming the list walks through memory instead of
+// jumping about. When memory for the two arrays runs out, the list is sorted in place by
+// KtSweepSegmentSort and the coordinates are asked for as the sweep goes.
 struct KtSweep::EventQueue {
   EventQueue(KtSweep& sweep, KtDList& list, int whichCoordinate)
       : sweep_(sweep), list_(list), whichCoordinate_(whichCoordinate) {
     const std::size_t n = static_cast<std::size_t>(list.length());
     order_.reset(new (std::nothrow) std::uint64_t[n + 1]);
-    cells_.reset(new (std::nothrow) KtDListCell*[n + 1]);
-    if (order_ == nullptr || cells_ == nullptr) {
+    segments_.reset(new (std::nothrow) KtObject*[n + 1]);
+    if (order_ == nullptr || segments_ == nullptr) {
       order_.reset();
       KtSweepSegmentSort(&sweep, whichCoordinate).quickSort(&list, 0);
       return;
@@ -150,20 +170,20 @@ struct KtSweep::EventQueue {
       // The bias maps the signed order of coordinates onto the unsigned one.
       const std::uint32_t biased = static_cast<std::uint32_t>(coordinate(c)) ^ 0x80000000u;
       order_[position] = std::uint64_t{biased} << 32 | position;
-      cells_[position] = c;
+      segments_[position] = c->pObject();
     }
     std::sort(order_.get(), order_.get() + n);
-    for (std::size_t i = 0; i < n; ++i) list.appendCell(list.removeCell(cells_[order_[i] & ~0u]));
+    const std::uint64_t* next = order_.get();
+    for (KtDListCell* c = list.pFirstCell(); c != nullptr; c = c->pNextCell())
+      c->pObject(segments_[*next++ & ~0u]);
   }
 
-  // Returns 1 iff the coordinates were read and `other` lists the same segments in the same
+  // Returns 1 iff the coordinates were read and `other` listed the same segments in the same
   // order: then a position names the same segment in both.
   bool sharesPositionsWith(const EventQueue& other) const {
     if (order_ == nullptr || other.order_ == nullptr || list_.length() != other.list_.length())
       return false;
-    for (std::int32_t i = 0; i < list_.length(); ++i)
-      if (cells_[i]->pObject() != other.cells_[i]->pObject()) return false;
-    return true;
+    return std::equal(segments_.get(), segments_.get() + list_.length(), other.segments_.get());
   }
 
   bool empty() const { return list_.length() == 0; }
@@ -189,7 +209,7 @@ struct KtSweep::EventQueue {
   KtDList& list_;
   int whichCoordinate_;
   std::unique_ptr<std::uint64_t[]> order_;
-  std::unique_ptr<KtDListCell*[]> cells_;
+  std::unique_ptr<KtObject*[]> segments_;
   std::size_t next_ = 0;
 };
 

@@ -105,6 +105,8 @@ class KtSegSortedBinTree : public KtSortedBinTree {
 
   KtSweep* pSweep() const { return sweep_; }
   std::int32_t keyOf(const KtObject* segment) const;
+  // The key of a cell's segment; the cells the sweep makes keep it.
+  std::int32_t keyOf(const KtBinTreeCell* cell) const;
   // The sorted insertion and search, with the segment's key taken once rather than at every
   // comparison. insertSegment returns null when memory runs out.
   KtBinTreeCell* insertSegment(KtObject* segment);

@@ -45,18 +45,25 @@ const Segment* seg(const KtObject* object) { return static_cast<const Segment*>(
 
 using Objects = std::vector<const KtObject*>;
 
-// What a hook saw: the event, the open segments in sweep-line order, the neighbours.
+// What a hook saw: the event, the open segments in sweep-line order, the neighbours, and the
+// fronts of the two event lists.
 struct Event {
   char kind;
   const KtObject* segment;
   Objects open;
   const KtObject* below;
   const KtObject* above;
+  const KtObject* nextStart = nullptr;
+  const KtObject* nextEnd = nullptr;
   bool operator==(const Event& o) const {
     return kind == o.kind && segment == o.segment && open == o.open && below == o.below &&
-           above == o.above;
+           above == o.above && nextStart == o.nextStart && nextEnd == o.nextEnd;
   }
 };
+
+const KtObject* frontOf(const KtDList* list) {
+  return list->length() == 0 ? nullptr : list->pFirstCell()->pObject();
+}
 
 Objects objectsOf(const KtDList* list) {
   Objects objects;
@@ -80,8 +87,9 @@ class RecordingSweep : public KtSweep {
  private:
   void record(char kind, const KtObject* s) {
     const KtSegSortedBinTree* line = pSweepLine();
-    events.push_back(
-        Event{kind, s, objectsOf(line), line->pPreceedingSegment(s), line->pSucceedingSegment(s)});
+    events.push_back(Event{kind, s, objectsOf(line), line->pPreceedingSegment(s),
+                           line->pSucceedingSegment(s), frontOf(pStartSegmentList()),
+                           frontOf(pEndSegmentList())});
     sound = sound && line->checkInvariants();
   }
 };
@@ -100,21 +108,29 @@ std::vector<Event> modelSweep(std::vector<Segment*> starts, std::vector<Segment*
   };
   Objects open;
   std::vector<Event> events;
+  std::size_t i = 0, j = 0;
   const auto record = [&](char kind, const KtObject* s) {
-    Event e{kind, s, open, nullptr, nullptr};
+    Event e{kind,
+            s,
+            open,
+            nullptr,
+            nullptr,
+            i < starts.size() ? starts[i] : nullptr,
+            j < ends.size() ? ends[j] : nullptr};
     const auto at = std::find(open.begin(), open.end(), s);
     if (at != open.end() && at != open.begin()) e.below = *(at - 1);
     if (at != open.end() && at + 1 != open.end()) e.above = *(at + 1);
     events.push_back(e);
   };
-  for (std::size_t i = 0, j = 0; i < starts.size() || j < ends.size();) {
+  while (i < starts.size() || j < ends.size()) {
     if (i < starts.size() && (j == ends.size() || starts[i]->from_ <= ends[j]->to_)) {
       const KtObject* s = starts[i++];
       open.insert(std::lower_bound(open.begin(), open.end(), s, below), s);
       record('S', s);
     } else {
-      const KtObject* s = ends[j++];
-      record('E', s);
+      const KtObject* s = ends[j];
+      record('E', s);  // before the end leaves its list
+      ++j;
       open.erase(std::remove(open.begin(), open.end(), s), open.end());
     }
   }
@@ -137,8 +153,8 @@ TEST(KtSweep, VisitsStartsBeforeEndsAndKeepsNoSegment) {
     EXPECT_EQ(sweep.pStartSegmentList()->length(), 2);
     sweep.run();
     ASSERT_EQ(sweep.events.size(), 4u);
-    EXPECT_EQ(sweep.events[1], (Event{'S', &b, {&b, &a}, nullptr, &a}));  // b is lower
-    EXPECT_EQ(sweep.events[2], (Event{'E', &a, {&b, &a}, &b, nullptr}));
+    EXPECT_EQ(sweep.events[1], (Event{'S', &b, {&b, &a}, nullptr, &a, nullptr, &a}));  // b is lower
+    EXPECT_EQ(sweep.events[2], (Event{'E', &a, {&b, &a}, &b, nullptr, nullptr, &a}));
     EXPECT_EQ(sweep.pStartSegmentList()->length() + sweep.pEndSegmentList()->length(), 0);
     sweep.events.clear();
     sweep.run();  // finds nothing to do and only replaces the sweep line
@@ -159,7 +175,7 @@ TEST(KtSweep, VisitsStartsBeforeEndsAndKeepsNoSegment) {
   std::vector<char> kinds;
   for (const Event& e : sweep.events) kinds.push_back(e.kind);
   EXPECT_EQ(kinds, (std::vector<char>{'S', 'E', 'S', 'S', 'E', 'E', 'S', 'E'}));
-  EXPECT_EQ(sweep.events[1], (Event{'E', &back, {&a}, nullptr, nullptr}));
+  EXPECT_EQ(sweep.events[1], (Event{'E', &back, {&a}, nullptr, nullptr, &back, &back}));
   EXPECT_EQ(objectsOf(sweep.pSweepLine()), (Objects{&back}));
   EXPECT_EQ(census.destroyed, 0);
 }
