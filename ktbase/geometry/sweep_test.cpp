@@ -203,6 +203,13 @@ TEST(KtSweep, TreeAndSortTakeTheSweepsCoordinates) {
   EXPECT_EQ(alone.pPreceedingSegment(sorted[1]), sorted[0]);
   EXPECT_EQ(alone.pSucceedingSegment(sorted[2]), nullptr);
   EXPECT_EQ(alone.pSucceedingSegment(&sweep), nullptr);  // not in it
+  // Cells added by hand are asked about through the sweep's key hook: 1, then the fives.
+  KtSegSortedBinTree bound(&sweep);
+  for (Segment& one : s) bound.addObject(&one);
+  const bool firstLower = std::less<const KtObject*>()(&s[0], &s[2]);
+  const KtObject* lowFive = firstLower ? &s[0] : &s[2];
+  EXPECT_EQ(objectsOf(&bound), (Objects{&s[1], lowFive, firstLower ? &s[2] : &s[0]}));
+  EXPECT_EQ(bound.pPreceedingSegment(lowFive), &s[1]);
   KtSegSortedBinTree* clone = alone.cloneObject();
   EXPECT_EQ(census.made, 6);
   clone->deleteAllCellsAndObjects();
