@@ -178,8 +178,8 @@ struct KtSweep::EventQueue {
       c->pObject(segments_[*next++ & ~0u]);
   }
 
-  // Returns 1 iff the coordinates were read and `other` listed the same segments in the same
-  // order: then a position names the same segment in both.
+  // Whether both queues read their coordinates and their lists held the same segments in the
+  // same order: then a position names the same segment in both.
   bool sharesPositionsWith(const EventQueue& other) const {
     if (order_ == nullptr || other.order_ == nullptr || list_.length() != other.list_.length())
       return false;
@@ -217,7 +217,7 @@ void KtSweep::algorithmBody() {
   if (sweepLine_ == nullptr) return;
   EventQueue starts(*this, startSegments_, 0), ends(*this, endSegments_, 1);
   // When both lists name the segments alike, an end finds the tree cell its start made without
-  // a search. (Of a segment listed twice it may take the other cell; both hold the segment.)
+  // a search. (A segment listed twice has a cell for each listing, and each end takes its own.)
   std::unique_ptr<KtBinTreeCell*[]> treeCells;
   if (starts.sharesPositionsWith(ends))
     treeCells.reset(new (std::nothrow) KtBinTreeCell*[startSegments_.length() + 1]());
