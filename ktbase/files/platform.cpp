@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <link.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "ktbase/files/posix_io.h"
@@ -168,6 +170,18 @@ char* ktGetCurrentWorkingDir(char* buffer, int size, int withSeparator) {
     buffer[length + 1] = 0;
   }
   return buffer;
+}
+
+void* ktAllocateBulk(std::size_t bytes) {
+  constexpr std::size_t kLargePage = 2 * 1024 * 1024;
+  if (bytes < kLargePage) return std::malloc(bytes);
+  const std::size_t rounded = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+  if (rounded < bytes) return nullptr;
+  void* memory = std::aligned_alloc(kLargePage, rounded);
+#ifdef MADV_HUGEPAGE
+  if (memory != nullptr) madvise(memory, rounded, MADV_HUGEPAGE);  // a hint: failure is fine
+#endif
+  return memory;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,11 +4,13 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "ktbase/containers/hash_table.h"
 #include "ktbase/files/format.h"
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_id_memo.h"
 #include "ktbase/oml/oml_object.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
@@ -58,6 +60,17 @@ std::int32_t KtOMLFile::joinedID(std::int32_t parent, const char* child) {
   return id;
 }
 
+std::int32_t KtOMLFile::joinedID(std::int32_t parent, std::int32_t child) {
+  const std::uint64_t key = KtOMLIdMemo::pair(parent, child);
+  std::int32_t id = pJoinedIDs_ != nullptr ? pJoinedIDs_->find(key) : -1;
+  if (id >= 0) return id;
+  id = joinedID(parent, objectID(child));
+  if (id < 0) return id;
+  if (pJoinedIDs_ == nullptr) pJoinedIDs_ = new (std::nothrow) KtOMLIdMemo;
+  if (pJoinedIDs_ != nullptr) pJoinedIDs_->remember(key, id);
+  return id;
+}
+
 // Gives every object its full id (scope,id; scope,n for one without id, n counting -2, -3 ...
 // over the whole file, parents before children) and merges objects written more than once.
 // Defaults objects take no id of their own: their objects stand in the defaults' owner's scope.
@@ -74,7 +87,7 @@ void KtOMLFile::collectObjects(KtOMLSyntaxObject* object, std::int32_t scope,
     }
     std::int32_t full;
     if (sub->objectIDIndex() >= 0) {
-      full = joinedID(scope, objectID(sub->objectIDIndex()));
+      full = joinedID(scope, sub->objectIDIndex());
     } else {
       char number[16];
       *std::to_chars(number, number + sizeof number - 1, counter).ptr = 0;
@@ -111,8 +124,11 @@ void KtOMLFile::checkObjectDefinition(KtOMLSyntaxField* field, std::int32_t scop
   KtOMLToken* value = field->pValueToken();
   if (value == nullptr || value->tag() != OML_TOKEN_SCOPE) return;
   std::int32_t id = value->index();
-  if (objectID(id)[0] != '$') {
-    id = joinedID(scope, objectID(id));
+  // Only relative ids are remembered as children: a hit needs no look at the text.
+  const std::int32_t known =
+      pJoinedIDs_ != nullptr ? pJoinedIDs_->find(KtOMLIdMemo::pair(scope, id)) : -1;
+  if (known >= 0 || objectID(id)[0] != '$') {
+    id = known >= 0 ? known : joinedID(scope, id);
     if (id < 0) return;
     value->set(OML_TOKEN_SCOPE, id);
   }

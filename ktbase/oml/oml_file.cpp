@@ -9,6 +9,7 @@
 #include "ktbase/files/format.h"
 #include "ktbase/files/platform.h"
 #include "ktbase/files/string_pool.h"
+#include "ktbase/oml/oml_id_memo.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
 
@@ -67,6 +68,7 @@ void KtOMLFile::init() {
   ignoreField_ = 0;
   pStringPool_ = pUnknownSectionIDPool_ = pUnknownFieldIDPool_ = nullptr;
   pUncheckedFieldIDPool_ = pObjectIDPool_ = nullptr;
+  pNumberIDs_ = pJoinedIDs_ = nullptr;
   saveMode_ = KT_FILE_READ;
   pFileDescriptor_ = nullptr;
   pBracketStack_ = nullptr;
@@ -208,10 +210,13 @@ void KtOMLFile::destroyTree() {
 void* KtOMLFile::allocateInBlocks(std::size_t size) {
   size = (size + 7) & ~static_cast<std::size_t>(7);
   if (static_cast<std::size_t>(blockEnd_ - blockNext_) < size || blockNext_ == nullptr) {
-    std::size_t blockSize = blocks_ != nullptr ? blocks_->size * 2 : 64 * 1024;
-    if (blockSize > 4 * 1024 * 1024) blockSize = 4 * 1024 * 1024;
+    // Blocks of 64 KiB doubling up to 4 MiB, header included, so that large ones fill whole
+    // large pages.
+    std::size_t total = blocks_ != nullptr ? (blocks_->size + sizeof(Block)) * 2 : 64 * 1024;
+    if (total > 4 * 1024 * 1024) total = 4 * 1024 * 1024;
+    std::size_t blockSize = total - sizeof(Block);
     if (blockSize < size) blockSize = size;
-    Block* block = static_cast<Block*>(std::malloc(sizeof(Block) + blockSize));
+    Block* block = static_cast<Block*>(ktAllocateBulk(sizeof(Block) + blockSize));
     if (block == nullptr) return nullptr;
     block->next = blocks_;
     block->size = blockSize;
@@ -238,6 +243,10 @@ void KtOMLFile::releasePools() {
                               &pUncheckedFieldIDPool_, &pObjectIDPool_}) {
     delete *pool;
     *pool = nullptr;
+  }
+  for (KtOMLIdMemo** memo : {&pNumberIDs_, &pJoinedIDs_}) {
+    delete *memo;
+    *memo = nullptr;
   }
 }
 

@@ -30,6 +30,7 @@
 class KtIndexHashTable;
 class KtOMLBinValue;
 class KtOMLExtension;
+class KtOMLIdMemo;
 class KtOMLObject;
 class KtOMLStatic;
 class KtOMLSyntaxField;
@@ -368,6 +369,8 @@ class KtOMLFile : public KtTextFile {
   int checkObjectsForApplication(KtOMLSyntaxObject* object);
   // The id `parent,child` stored in the id pool; -1 (after fatal error 12) when memory runs out.
   std::int32_t joinedID(std::int32_t parent, const char* child);
+  // The same for a child that is itself an id of the pool, remembered for the next time.
+  std::int32_t joinedID(std::int32_t parent, std::int32_t child);
   void createAllObjects(KtOMLSyntaxObject* object);
   void createOwnedObjects(KtOMLSyntaxObject* object, KtOMLSyntaxObject* ownerSyntax,
                           KtObject* owner);
@@ -516,6 +519,9 @@ class KtOMLFile : public KtTextFile {
   KtStringPool* pUnknownFieldIDPool_;
   KtStringPool* pUncheckedFieldIDPool_;
   KtStringPool* pObjectIDPool_;
+  // Live with the id pool: the ids of numbers (by value) and of joined ids (by the pair).
+  KtOMLIdMemo* pNumberIDs_;
+  KtOMLIdMemo* pJoinedIDs_;
   KtFileModeEnum saveMode_;
   KtOpenFileList* pFileDescriptor_;
   KtBracketList* pBracketStack_;  // an array of bracketCapacity_ entries, bracketLevel_ in use

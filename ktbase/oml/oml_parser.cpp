@@ -13,6 +13,7 @@
 #include "ktbase/files/platform.h"
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_id_memo.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
 
@@ -427,8 +428,16 @@ std::int32_t KtOMLFile::checkSimpleScope(const KtOMLToken* token) {
     const char* text = objectID(token->index());
     if (text[0] != '$' && std::strchr(text, ',') == nullptr && text[0] != 0) return token->index();
   } else if (is(token, OML_TOKEN_INTEGER)) {
-    const std::int32_t id = storeObjectIDIndex(decodeIdeToken(token));
-    if (id < 0) memoryExhausted();
+    const std::uint64_t key = static_cast<std::uint32_t>(token->intValue());
+    std::int32_t id = pNumberIDs_ != nullptr ? pNumberIDs_->find(key) : -1;
+    if (id >= 0) return id;
+    id = storeObjectIDIndex(decodeIdeToken(token));
+    if (id < 0) {
+      memoryExhausted();
+      return id;
+    }
+    if (pNumberIDs_ == nullptr) pNumberIDs_ = new (std::nothrow) KtOMLIdMemo;
+    if (pNumberIDs_ != nullptr) pNumberIDs_->remember(key, id);
     return id;
   }
   internalErrorMessage(26, token != nullptr ? at(token->fileNameIndex(), token) : here());
