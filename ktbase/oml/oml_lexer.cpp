@@ -1071,7 +1071,24 @@ KtOMLToken* KtOMLFile::readBinaryString(bool asScope, bool fullScope) {
   if (fullScope) scratchPush('$');
   bool closed = false;
   unsigned char byte = 0;
-  while (nextBinaryByteInFile(byte)) {
+  for (;;) {
+    // The plain bytes in the buffer go over at once.
+    KtOpenFileList* f = pFileDescriptor_;
+    if (!fullScope && f != nullptr && !fatalError_ && f->binaryCount > 0) {
+      const char* p = f->pBinary;
+      const char* end = p + f->binaryCount;
+      const char* q = p;
+      while (q < end && *q != '"' && (*q != '\\' || asScope)) ++q;
+      if (q > p) {
+        if (!scratchAppend(p, q - p)) return nullptr;
+        const std::int32_t n = static_cast<std::int32_t>(q - p);
+        f->pBinary = q;
+        f->binaryCount -= n;
+        f->line = f->line <= INT32_MAX - n ? f->line + n : INT32_MAX;
+        continue;
+      }
+    }
+    if (!nextBinaryByteInFile(byte)) break;
     if (byte == '"') {
       closed = true;
       break;
