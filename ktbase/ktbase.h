@@ -42,4 +42,6 @@
 #include "ktbase/oml/oml_token.h"
 #include "ktbase/oml/ufactory.h"
 
+#include "ktbase/resources/resource.h"
+
 #endif  // KTBASE_KTBASE_H

@@ -1,0 +1,485 @@
+#include "ktbase/resources/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+// The database's friend: the list is private, and these tests compare it with a model.
+struct KtResourceDBProbe {
+  static std::vector<const KtResource*> listed(const KtResourceDB& db) {
+    std::vector<const KtResource*> resources;
+    for (const KtSListCell* c = db.pResourceList()->pFirstSListCell(); c != nullptr;
+         c = c->pNextSListCell())
+      resources.push_back(KtResource::castDown(c->pObject()));
+    return resources;
+  }
+};
+
+namespace {
+
+constexpr std::int32_t kPermanent = KT_RESOURCE_PERMANENT;
+
+struct Census {
+  int made = 0;       // constructions, clones included
+  int cloned = 0;     // copy constructions
+  int destroyed = 0;  // destructor runs
+  int alive() const { return made - destroyed; }
+};
+
+// A resource holding a number; four neighbouring numbers share a key, so that runs of equal keys
+// with different values occur. It reports its births, clones and deaths to a census.
+class Token : public KtResource {
+  KT_OBJECT(Token, KtResource)
+
+ public:
+  Token(KtResourceDB* db, Census* census, int value)
+      : KtResource(db), census_(census), value_(value) {
+    ++census_->made;
+  }
+  ~Token() override {
+    cleanup();
+    ++census_->destroyed;
+  }
+  int value() const { return value_; }
+  std::int32_t sortKey() const override { return value_ / 4; }
+  int isEqual(const KtResource* other) const override {
+    return other != nullptr && other->sortKey() == sortKey() && castDown(other)->value_ == value_;
+  }
+
+ protected:
+  void init() {
+    census_ = nullptr;
+    value_ = 0;
+  }
+
+ private:
+  Census* census_;
+  int value_;
+};
+
+void Token::TokendeepCopy(const Token& source) {
+  KtResource::copyObject(&source);
+  census_ = source.census_;
+  value_ = source.value_;
+  ++census_->made;
+  ++census_->cloned;
+}
+
+void Token::TokenattributeCopy(const Token& source) { TokendeepCopy(source); }
+
+// Its default is the token 0.
+class TokenDB : public KtResourceDB {
+ public:
+  explicit TokenDB(Census* census) : census_(census) {}
+
+ protected:
+  KtResource* vNewResource() override { return new Token(this, census_, 0); }
+
+ private:
+  Census* census_;
+};
+
+const Token* token(const KtResource* r) { return Token::castDown(r); }
+
+std::vector<int> valuesOf(const KtResourceDB& db) {
+  std::vector<int> values;
+  for (const KtResource* r : KtResourceDBProbe::listed(db)) values.push_back(token(r)->value());
+  return values;
+}
+
+TEST(ResourceDBTest, SharingAndCopyOnWrite) {
+  Census census;
+  {
+    TokenDB db(&census);
+    // Two fresh equal values: one instance with two holders; the second object is gone.
+    const KtResource* a = db.insert(new Token(&db, &census, 5));
+    const KtResource* b = db.insert(new Token(&db, &census, 5));
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a->refCount(), 2);
+    EXPECT_EQ(census.alive(), 1);
+    EXPECT_EQ(a->pResourceDB(), &db);
+    EXPECT_EQ(a->index(), 1);
+
+    // A resource held elsewhere is cloned, and the argument is left alone.
+    TokenDB other(&census);
+    const KtResource* held = other.insert(new Token(&other, &census, 9));
+    const KtResource* listed = db.insert(held);
+    EXPECT_NE(listed, held);
+    EXPECT_EQ(census.cloned, 1);
+    EXPECT_EQ(held->refCount(), 1);
+    EXPECT_EQ(held->pResourceDB(), &other);
+    EXPECT_EQ(listed->refCount(), 1);
+    EXPECT_EQ(listed->pResourceDB(), &db);
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{5, 9}));
+    // Handing in the listed instance itself adds a holder.
+    EXPECT_EQ(db.insert(listed), listed);
+    EXPECT_EQ(listed->refCount(), 2);
+
+    // remove while another holds it: a private clone, which names the database but is not listed.
+    KtResource* copy = db.remove(a);
+    EXPECT_NE(copy, a);
+    EXPECT_EQ(a->refCount(), 1);
+    EXPECT_EQ(copy->refCount(), 0);
+    EXPECT_EQ(copy->pResourceDB(), &db);
+    EXPECT_EQ(copy->index(), -1);
+    EXPECT_EQ(db.index(copy), -1);
+    // Changing a value: the private copy goes back in as a new listed value.
+    delete copy;
+    copy = new Token(&db, &census, 6);
+    const KtResource* six = db.insert(copy);
+    EXPECT_EQ(six, copy);
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{5, 6, 9}));
+    EXPECT_EQ(db.index(six), 2);
+
+    // The last holder gets the instance itself back, unlisted.
+    const int destroyed = census.destroyed;
+    KtResource* last = db.remove(a);
+    EXPECT_EQ(last, a);
+    EXPECT_EQ(last->refCount(), 0);
+    EXPECT_EQ(last->index(), -1);
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{6, 9}));
+    EXPECT_EQ(census.destroyed, destroyed);
+    // Removing it again gives it back unchanged.
+    EXPECT_EQ(db.remove(last), last);
+    delete last;
+    EXPECT_TRUE(db.checkInvariants());
+  }
+  EXPECT_EQ(census.alive(), 0);
+}
+
+TEST(ResourceDBTest, PermanenceAndDefault) {
+  Census census;
+  {
+    TokenDB db(&census);
+    const KtResource* r = db.insert(new Token(&db, &census, 3));
+    Token probe(nullptr, &census, 3);  // equal, never handed over
+    EXPECT_EQ(db.makePermanent(&probe), 1);
+    EXPECT_EQ(r->refCount(), kPermanent + 1);
+    EXPECT_EQ(db.makePermanent(r), 1);  // once only
+    EXPECT_EQ(r->refCount(), kPermanent + 1);
+    EXPECT_TRUE(r->permanent());
+
+    // The last holder leaves; the permanent resource stays without holders.
+    KtResource* copy = db.remove(r);
+    ASSERT_NE(copy, r);
+    delete copy;
+    EXPECT_EQ(r->refCount(), kPermanent);
+    copy = db.remove(r);  // released more often than taken: the permanent count stays
+    delete copy;
+    EXPECT_EQ(r->refCount(), kPermanent);
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{3}));
+    const int before = census.destroyed;
+    EXPECT_EQ(db.makeTransient(&probe), 1);
+    EXPECT_EQ(census.destroyed, before + 1);
+    EXPECT_TRUE(valuesOf(db).empty());
+    EXPECT_EQ(db.makeTransient(&probe), 0);
+    EXPECT_EQ(db.makePermanent(&probe), 0);
+
+    // A held resource made transient stays with its holders.
+    const KtResource* held = db.insert(new Token(&db, &census, 4));
+    db.makePermanent(held);
+    EXPECT_EQ(db.makeTransient(held), 1);
+    EXPECT_EQ(held->refCount(), 1);
+
+    // The default: made once, permanent, held once by the database itself.
+    const KtResource* d = db.pDefaultResource();
+    EXPECT_EQ(db.pDefaultResource(), d);
+    EXPECT_EQ(token(d)->value(), 0);
+    EXPECT_EQ(d->refCount(), kPermanent + 1);
+    EXPECT_EQ(d->index(), 1);
+    db.makeAllTransient();
+    EXPECT_EQ(d->refCount(), 1);
+    db.makeAllPermanent();
+    EXPECT_EQ(d->refCount(), kPermanent + 1);
+    EXPECT_EQ(held->refCount(), kPermanent + 1);
+    EXPECT_TRUE(db.checkInvariants());
+
+    // Emptying gives back the database's hold on the default, deletes the permanent ones nobody
+    // holds, and then the held ones as well.
+    db.empty();
+    EXPECT_TRUE(valuesOf(db).empty());
+    EXPECT_EQ(census.alive(), 1);  // the probe
+    // A database can be filled again and makes a new default.
+    const KtResource* again = db.pDefaultResource();
+    EXPECT_EQ(again->refCount(), kPermanent + 1);
+    EXPECT_TRUE(db.checkInvariants());
+  }
+  EXPECT_EQ(census.alive(), 0);
+}
+
+// A default that a caller released (more often than taken) and then made transient is deleted;
+// the database forgets it rather than handing out freed memory.
+TEST(ResourceDBTest, ForgetsADefaultThatWasDeleted) {
+  Census census;
+  TokenDB db(&census);
+  const KtResource* d = db.pDefaultResource();
+  delete db.remove(d);  // takes the database's own hold
+  EXPECT_EQ(d->refCount(), kPermanent);
+  db.makeAllTransient();
+  EXPECT_TRUE(valuesOf(db).empty());
+  const KtResource* fresh = db.pDefaultResource();
+  EXPECT_EQ(valuesOf(db), (std::vector<int>{0}));
+  EXPECT_EQ(fresh->refCount(), kPermanent + 1);
+  EXPECT_TRUE(db.checkInvariants());
+}
+
+TEST(ResourceDBTest, RefusalsChangeNothing) {
+  Census census;
+  TokenDB db(&census), other(&census);
+  const KtResource* mine = db.insert(new Token(&db, &census, 1));
+  const KtResource* theirs = other.insert(new Token(&other, &census, 1));
+  const KtResource* elsewhere = other.insert(new Token(&other, &census, 2));
+  EXPECT_EQ(db.insert(nullptr), nullptr);
+  EXPECT_EQ(db.remove(nullptr), nullptr);
+  // A resource another database lists is not handed to this caller, equal value here or not.
+  EXPECT_EQ(db.remove(theirs), nullptr);
+  EXPECT_EQ(db.remove(elsewhere), nullptr);
+  EXPECT_EQ(theirs->refCount(), 1);
+  EXPECT_EQ(mine->refCount(), 1);
+  EXPECT_EQ(valuesOf(other), (std::vector<int>{1, 2}));
+  // A free resource equal to a listed one comes back unchanged.
+  Token loose(&db, &census, 1);
+  EXPECT_EQ(db.remove(&loose), &loose);
+  EXPECT_EQ(mine->refCount(), 1);
+  EXPECT_EQ(db.index(&loose), -1);
+  EXPECT_EQ(db.index(nullptr), -1);
+  EXPECT_EQ(db.index(theirs), -1);
+  EXPECT_EQ(db.makePermanent(nullptr), 0);
+  EXPECT_EQ(db.makeTransient(nullptr), 0);
+  EXPECT_EQ(db.copyPermanent(nullptr), 0);
+  EXPECT_EQ(db.copyPermanent(&db), 0);
+  // File support without a list, and out of range.
+  EXPECT_EQ(db.insertForFileSupport(mine, 0), -1);
+  EXPECT_EQ(db.pFileSupportResource(0), nullptr);
+  db.postFileSupport(1);
+  db.preFileSupport();
+  EXPECT_EQ(db.insertForFileSupport(nullptr, 1), -1);
+  EXPECT_EQ(db.pFileSupportResource(-1), nullptr);
+  EXPECT_EQ(db.pFileSupportResource(0), nullptr);
+  db.postFileSupport(0);
+  EXPECT_EQ(db.pResourceListForFileSupport(), nullptr);
+  EXPECT_TRUE(db.checkInvariants());
+  EXPECT_TRUE(other.checkInvariants());
+  EXPECT_EQ(census.alive(), 4);
+}
+
+// Permanent resources copied into another database are permanent there and held by nobody, so
+// making them transient frees them.
+TEST(ResourceDBTest, CopyPermanentLeavesNoHolder) {
+  Census census;
+  {
+    TokenDB source(&census), target(&census);
+    const KtResource* kept = source.insert(new Token(&source, &census, 7));
+    source.makePermanent(kept);
+    source.insert(new Token(&source, &census, 8));  // held, not permanent: not copied
+    source.pDefaultResource();
+    const KtResource* already = target.insert(new Token(&target, &census, 7));  // one holder
+    EXPECT_EQ(target.copyPermanent(&source), 1);
+    EXPECT_EQ(valuesOf(target), (std::vector<int>{0, 7}));
+    EXPECT_EQ(already->refCount(), kPermanent + 1);
+    const KtResource* zero = KtResourceDBProbe::listed(target)[0];
+    EXPECT_NE(zero, source.pDefaultResource());
+    EXPECT_EQ(zero->refCount(), kPermanent);
+    EXPECT_EQ(zero->pResourceDB(), &target);
+    EXPECT_EQ(kept->refCount(), kPermanent + 1);  // the source is unchanged
+
+    const int before = census.destroyed;
+    target.makeAllTransient();
+    EXPECT_EQ(census.destroyed, before + 1);  // the copied 0; 7 keeps its holder
+    EXPECT_EQ(valuesOf(target), (std::vector<int>{7}));
+    EXPECT_EQ(already->refCount(), 1);
+    EXPECT_TRUE(target.checkInvariants());
+  }
+  EXPECT_EQ(census.alive(), 0);
+}
+
+TEST(ResourceDBTest, FileSupport) {
+  Census census;
+  TokenDB db(&census);
+  const KtResource* a = db.insert(new Token(&db, &census, 1));
+  const KtResource* b = db.insert(new Token(&db, &census, 2));
+  db.preFileSupport();
+  EXPECT_EQ(db.insertForFileSupport(b, 0), 0);
+  EXPECT_EQ(db.insertForFileSupport(a, 0), 1);
+  EXPECT_EQ(db.insertForFileSupport(b, 0), 0);
+  EXPECT_EQ(db.insertForFileSupport(b, 1), 2);
+  EXPECT_EQ(db.pFileSupportResource(1), a);
+  EXPECT_EQ(db.pFileSupportResource(2), b);
+  EXPECT_EQ(db.pFileSupportResource(3), nullptr);
+  EXPECT_EQ(db.pResourceListForFileSupport()->length(), 3);
+  // Listed, held resources are the database's: deleting objects passes them by.
+  db.postFileSupport(1);
+  EXPECT_EQ(census.alive(), 2);
+  EXPECT_EQ(db.pResourceListForFileSupport(), nullptr);
+
+  // Resources read from a file, numbered with duplicates forced: each is deleted once.
+  db.preFileSupport();
+  db.preFileSupport();  // a second start drops the first list
+  Token* read1 = new Token(&db, &census, 30);
+  Token* read2 = new Token(&db, &census, 31);
+  for (Token* t : {read1, read2, read1, read1, read2}) db.insertForFileSupport(t, 1);
+  EXPECT_EQ(db.insertForFileSupport(read1, 0), 0);
+  db.insertForFileSupport(a, 1);
+  EXPECT_EQ(db.pResourceListForFileSupport()->length(), 6);
+  db.postFileSupport(1);
+  EXPECT_EQ(census.alive(), 2);
+  EXPECT_EQ(a->refCount(), 1);
+
+  // empty() deletes a file-support list left over, not its resources.
+  db.preFileSupport();
+  db.insertForFileSupport(a, 0);
+  db.empty();
+  EXPECT_EQ(db.pResourceListForFileSupport(), nullptr);
+  EXPECT_EQ(census.alive(), 0);
+}
+
+// Deleting a listed resource takes it out of the list, whatever its count; a database destroyed
+// with held resources deletes them.
+TEST(ResourceDBTest, DeletingListedResources) {
+  Census census;
+  {
+    TokenDB db(&census);
+    const KtResource* a = db.insert(new Token(&db, &census, 4));
+    db.insert(new Token(&db, &census, 5));
+    const KtResource* c = db.insert(new Token(&db, &census, 6));
+    db.insert(new Token(&db, &census, 4));
+    db.makePermanent(a);
+    db.insert(new Token(&db, &census, 12));
+    db.pDefaultResource();
+    delete a;
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{0, 5, 6, 12}));
+    delete c;
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{0, 5, 12}));
+    delete db.pDefaultResource();
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{5, 12}));
+    EXPECT_TRUE(db.checkInvariants());
+    db.pDefaultResource();
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{0, 5, 12}));
+    EXPECT_TRUE(db.checkInvariants());
+  }
+  EXPECT_EQ(census.alive(), 0);
+}
+
+// Values with equal keys stay in their order of insertion, and index() counts across them.
+TEST(ResourceDBTest, EqualKeysKeepInsertionOrder) {
+  Census census;
+  TokenDB db(&census);
+  for (int v : {10, 1, 9, 2, 8, 11, 0, 3}) db.insert(new Token(&db, &census, v));
+  EXPECT_EQ(valuesOf(db), (std::vector<int>{1, 2, 0, 3, 10, 9, 8, 11}));
+  std::vector<const KtResource*> listed = KtResourceDBProbe::listed(db);
+  for (std::size_t i = 0; i < listed.size(); ++i)
+    EXPECT_EQ(listed[i]->index(), static_cast<std::int32_t>(i + 1));
+  delete db.remove(listed[0]);  // first of its run and of the list
+  delete db.remove(listed[5]);  // inside a run
+  delete db.remove(listed[7]);  // last of the list
+  EXPECT_EQ(valuesOf(db), (std::vector<int>{2, 0, 3, 10, 8}));
+  db.insert(new Token(&db, &census, 1));
+  db.insert(new Token(&db, &census, 11));
+  EXPECT_EQ(valuesOf(db), (std::vector<int>{2, 0, 3, 1, 10, 8, 11}));
+  EXPECT_TRUE(db.checkInvariants());
+}
+
+// Seeded runs of inserts, releases and permanence changes, mirrored on a model of the list: after
+// every step the list order, every count and index() agree, and the census shows exactly the
+// objects that should live (nothing leaks, nothing held is freed).
+TEST(ResourceDBTest, AgainstModel) {
+  struct Entry {
+    int value;
+    int holders;
+    bool permanent;
+    const KtResource* instance;
+  };
+  for (int range : {12, 64, 4000}) {
+    Census census;
+    TokenDB db(&census);
+    TokenDB other(&census);  // holds the values that are handed in held, for one step
+    std::vector<Entry> model;
+    std::mt19937 random(static_cast<unsigned>(range));
+    auto find = [&](int value) {
+      return std::find_if(model.begin(), model.end(),
+                          [value](const Entry& e) { return e.value == value; });
+    };
+    const int steps = range > 1000 ? 20000 : 6000;
+    for (int step = 0; step < steps; ++step) {
+      const int value = static_cast<int>(random() % static_cast<unsigned>(range));
+      const int op = static_cast<int>(random() % 100);
+      auto it = find(value);
+      const bool listed = it != model.end();
+      if (op < 40) {  // a fresh value, or a held one from the other database
+        const bool held = op < 10;
+        const KtResource* given =
+            held ? other.insert(new Token(&other, &census, value)) : new Token(&db, &census, value);
+        const int cloned = census.cloned;
+        const KtResource* result = db.insert(given);
+        ASSERT_NE(result, nullptr);
+        if (listed) {
+          ASSERT_EQ(result, it->instance);
+          ++it->holders;
+          ASSERT_EQ(census.cloned, cloned);
+        } else {
+          ASSERT_EQ(result == given, !held);
+          ASSERT_EQ(census.cloned, cloned + (held ? 1 : 0));
+          auto at = std::find_if(model.begin(), model.end(),
+                                 [value](const Entry& e) { return e.value / 4 > value / 4; });
+          model.insert(at, Entry{value, 1, false, result});
+        }
+        if (held) delete other.remove(given);
+      } else if (op < 75) {  // a holder lets go
+        if (!listed || it->holders == 0) continue;
+        const int cloned = census.cloned;
+        KtResource* back = db.remove(it->instance);
+        ASSERT_NE(back, nullptr);
+        --it->holders;
+        if (it->holders > 0 || it->permanent) {
+          ASSERT_NE(back, it->instance);
+          ASSERT_EQ(census.cloned, cloned + 1);
+          ASSERT_EQ(token(back)->value(), value);
+        } else {
+          ASSERT_EQ(back, it->instance);
+          model.erase(it);
+        }
+        delete back;
+      } else if (op < 85) {
+        Token probe(nullptr, &census, value);
+        ASSERT_EQ(db.makePermanent(&probe), listed ? 1 : 0);
+        if (listed) it->permanent = true;
+      } else if (op < 97) {
+        Token probe(nullptr, &census, value);
+        ASSERT_EQ(db.makeTransient(&probe), listed ? 1 : 0);
+        if (listed) {
+          it->permanent = false;
+          if (it->holders == 0) model.erase(it);
+        }
+      } else if (op < 98) {
+        db.makeAllPermanent();
+        for (Entry& e : model) e.permanent = true;
+      } else {
+        db.makeAllTransient();
+        model.erase(std::remove_if(model.begin(), model.end(),
+                                   [](Entry& e) {
+                                     e.permanent = false;
+                                     return e.holders == 0;
+                                   }),
+                    model.end());
+      }
+
+      if (range > 1000 && step % 97 != 0) continue;  // the full check is linear
+      ASSERT_TRUE(db.checkInvariants()) << "step " << step;
+      std::vector<const KtResource*> actual = KtResourceDBProbe::listed(db);
+      ASSERT_EQ(actual.size(), model.size()) << "step " << step;
+      for (std::size_t i = 0; i < model.size(); ++i) {
+        ASSERT_EQ(actual[i], model[i].instance) << "step " << step << ", place " << i;
+        ASSERT_EQ(actual[i]->refCount(), model[i].holders + (model[i].permanent ? kPermanent : 0));
+        ASSERT_EQ(db.index(actual[i]), static_cast<std::int32_t>(i + 1));
+      }
+      ASSERT_EQ(census.alive(), static_cast<int>(model.size()));
+    }
+    db.empty();
+    EXPECT_EQ(census.alive(), 0);
+  }
+}
+
+}  // namespace
