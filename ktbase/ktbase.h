@@ -42,6 +42,7 @@
 #include "ktbase/oml/oml_token.h"
 #include "ktbase/oml/ufactory.h"
 
+#include "ktbase/resources/color.h"
 #include "ktbase/resources/resource.h"
 
 #endif  // KTBASE_KTBASE_H
