@@ -44,5 +44,6 @@
 
 #include "ktbase/resources/color.h"
 #include "ktbase/resources/resource.h"
+#include "ktbase/resources/shape_resource.h"
 
 #endif  // KTBASE_KTBASE_H
