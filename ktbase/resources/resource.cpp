@@ -66,47 +66,66 @@ Group* rebalance(Group* g) {
   return g;
 }
 
-// The recursions below go as deep as the tree is high: below 45 levels for 2^31 keys.
-Group* insertGroup(Group* root, Group* fresh) {
+// Restores the balance at g, whose subtrees are sound, and reports whether the height of the
+// subtree changed from the one g recorded.
+Group* settle(Group* g, bool& heightChanged) {
+  const std::int32_t before = g->height;
+  g = rebalance(g);
+  heightChanged = g->height != before;
+  return g;
+}
+
+// The recursions below go as deep as the tree is high: below 45 levels for 2^31 keys. Each
+// settles the nodes on its path only while the height below them changes, and otherwise just
+// corrects their totals.
+Group* insertGroup(Group* root, Group* fresh, bool& taller) {
   if (root == nullptr) {
     fresh->left = fresh->right = nullptr;
     refresh(fresh);
+    taller = true;
     return fresh;
   }
-  if (fresh->key < root->key)
-    root->left = insertGroup(root->left, fresh);
-  else
-    root->right = insertGroup(root->right, fresh);
-  return rebalance(root);
+  root->total += fresh->count;
+  Group*& side = fresh->key < root->key ? root->left : root->right;
+  side = insertGroup(side, fresh, taller);
+  return taller ? settle(root, taller) : root;
 }
 
-Group* detachSmallest(Group* root, Group*& smallest) {
+Group* detachSmallest(Group* root, Group*& smallest, bool& shorter) {
   if (root->left == nullptr) {
     smallest = root;
+    shorter = true;
     return root->right;
   }
-  root->left = detachSmallest(root->left, smallest);
-  return rebalance(root);
+  root->left = detachSmallest(root->left, smallest, shorter);
+  if (shorter) return settle(root, shorter);
+  root->total -= smallest->count;
+  return root;
 }
 
-// Deletes the node of `key`, which must be in the tree.
-Group* eraseGroup(Group* root, std::int32_t key) {
-  if (key < root->key) {
-    root->left = eraseGroup(root->left, key);
-  } else if (key > root->key) {
-    root->right = eraseGroup(root->right, key);
-  } else {
-    Group* left = root->left;
-    Group* right = root->right;
-    delete root;
-    if (right == nullptr) return left;
-    Group* successor = nullptr;
-    right = detachSmallest(right, successor);
-    successor->left = left;
-    successor->right = right;
-    return rebalance(successor);
+// Deletes the node of `key`, which must be in the tree and hold `count` resources.
+Group* eraseGroup(Group* root, std::int32_t key, std::int32_t count, bool& shorter) {
+  if (key != root->key) {
+    Group*& side = key < root->key ? root->left : root->right;
+    side = eraseGroup(side, key, count, shorter);
+    if (shorter) return settle(root, shorter);
+    root->total -= count;
+    return root;
   }
-  return rebalance(root);
+  Group* left = root->left;
+  Group* right = root->right;
+  const std::int32_t height = root->height;
+  delete root;
+  if (right == nullptr) {
+    shorter = true;
+    return left;
+  }
+  Group* successor = nullptr;
+  right = detachSmallest(right, successor, shorter);
+  successor->left = left;
+  successor->right = right;
+  successor->height = height;  // it takes the deleted node's place
+  return settle(successor, shorter);
 }
 
 // Changes the count of the group of `key`, which must be in the tree, and the totals above it.
@@ -274,7 +293,8 @@ int KtResourceDB::link(KtResource* r, const Place& place) {
     fresh->first = fresh->last = cell;
     fresh->key = r->sortKey();
     fresh->count = 1;
-    keyIndex_ = insertGroup(keyIndex_, fresh);
+    bool taller = false;
+    keyIndex_ = insertGroup(keyIndex_, fresh, taller);
   }
   return 1;
 }
@@ -284,7 +304,8 @@ void KtResourceDB::unlinkListed(const Place& place) {
   KtSListCell* cell = place.cell;
   KtResource* r = resourceIn(cell);
   if (group->count == 1) {
-    keyIndex_ = eraseGroup(keyIndex_, group->key);
+    bool shorter = false;
+    keyIndex_ = eraseGroup(keyIndex_, group->key, 1, shorter);
   } else {
     if (group->first == cell) group->first = cell->pNextSListCell();
     if (group->last == cell) group->last = place.previous;
@@ -370,13 +391,16 @@ void KtResourceDB::makeAllPermanent() {
 }
 
 void KtResourceDB::makeAllTransient() {
-  Place place = {nullptr, nullptr, nullptr, -1};
-  for (KtSListCell* cell = resourceList_.pFirstSListCell(); cell != nullptr;) {
-    KtSListCell* next = cell->pNextSListCell();
-    place.cell = cell;
-    place.group = findGroup(resourceIn(cell)->sortKey());
-    if (!makeTransientAt(place)) place.previous = cell;
-    cell = next;
+  KtSListCell* previous = nullptr;
+  KtSListCell* next = nullptr;
+  for (KtSListCell* cell = resourceList_.pFirstSListCell(); cell != nullptr; cell = next) {
+    next = cell->pNextSListCell();
+    const KtResource* listed = resourceIn(cell);
+    // A resource deleted here leaves the same cell before the next one.
+    if (listed->permanent() &&
+        makeTransientAt(Place{cell, previous, findGroup(listed->sortKey()), -1}))
+      continue;
+    previous = cell;
   }
 }
 
@@ -420,20 +444,10 @@ std::int32_t KtResourceDB::iIndex(const KtResource* r) const {
 }
 
 void KtResourceDB::empty() {
-  if (defaultResource_ != nullptr) {
-    Place place;
-    if (search(defaultResource_, place, true)) {
-      KtResource* listed = defaultResource_;
-      listed->decrementRefCount();
-      if (listed->refCount_ <= 0) {
-        unlinkListed(place);
-        delete listed;
-      }
-    }
-    defaultResource_ = nullptr;
-  }
-  makeAllTransient();
-  // What is left is held: take it all out first, so that no destructor meets a half-empty list.
+  // Giving back the default's hold and making everything transient would delete the resources
+  // nobody holds, and the rest goes anyway: every resource is deleted, in list order. All are
+  // taken out first, so that no destructor meets a half-empty list.
+  defaultResource_ = nullptr;
   KtSList left;
   left.transferList(nullptr, &resourceList_);
   deleteGroups(keyIndex_);

@@ -132,9 +132,8 @@ class KtResourceDB : public KtObject {
   // The 1-based place of the resource r itself in the list; -1 for null or when not listed.
   std::int32_t index(const KtResource* r) const { return iIndex(r); }
 
-  // Gives back the database's hold on its default and forgets it, makes every resource transient
-  // (deleting those nobody holds), then deletes every resource still listed, held or not, and the
-  // file-support list.
+  // Deletes every listed resource, held or not, in list order, forgets the default and deletes
+  // the file-support list (not its resources). The database can be filled again.
   void empty();
 
   // ---- File support.
