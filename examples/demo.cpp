@@ -1,8 +1,8 @@
 // A tour of what ktbase does so far: lists of objects, built, walked, spliced and copied, with
 // every birth, clone and death of an object printed so that the ownership rules show; sorting,
 // the hash table, trees, heaps, sorted and typed lists; then integer geometry with the y axis up:
-// points, segments, rectangles, clipping and transforms; then files and strings on the bundled
-// data in examples/data.
+// points, segments, rectangles, clipping and transforms; then shared colours and shapes; then
+// files and strings on the bundled data in examples/data.
 #include <cstdio>
 #include <string>
 
@@ -122,6 +122,7 @@ int main(int argc, char** argv) {
   sortingDemo();
   containersDemo();
   geometryDemo();
+  resourcesDemo();
   filesDemo(argc > 1 ? argv[1] : KTBASE_DEMO_DATA);
 
   heading("Leaving main: the lists delete their cells, the stations die with main's stack");

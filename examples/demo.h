@@ -19,4 +19,8 @@ void containersDemo();
 // from world to device and back; node shapes; a sweep over horizontal segments.
 void geometryDemo();
 
+// Colours by name, as text and back, with their grey values; a colour database sharing one
+// instance per colour; a node shape shared by two owners and freed with the last.
+void resourcesDemo();
+
 #endif  // KTBASE_EXAMPLES_DEMO_H
