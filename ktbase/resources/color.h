@@ -172,33 +172,18 @@ class KtColorResource : public KtResource {
   KtColor color_;
 };
 
-// Colours are a resource database whose default is black, permanent.
+// Colours are a resource database whose default is black, permanent. insert, remove,
+// copyPermanent and pDefaultResource are those of KtResourceDB with the colour types.
 class KtColorResourceDB : public KtResourceDB {
-  KT_OBJECT_CAST(KtColorResourceDB)
+  KT_RESOURCE_DB(KtColorResourceDB, KtColorResource)
 
  public:
   KtColorResourceDB() {}
-  KtColorResourceDB(const KtColorResourceDB&) = delete;
   ~KtColorResourceDB() override;
-
-  // Those of KtResourceDB with the colour types.
-  const KtColorResource* insert(const KtColorResource* r) {
-    return KtColorResource::castDown(KtResourceDB::insert(r));
-  }
-  KtColorResource* remove(const KtColorResource* r) {
-    return KtColorResource::castDown(KtResourceDB::remove(r));
-  }
-  int copyPermanent(const KtColorResourceDB* other) { return KtResourceDB::copyPermanent(other); }
-  const KtColorResource* pDefaultResource() {
-    return KtColorResource::castDown(KtResourceDB::pDefaultResource());
-  }
 
  protected:
   // A new black resource of this database.
   KtResource* vNewResource() override;
-
- private:
-  const KtColorResourceDB& operator=(const KtColorResourceDB&) { return *this; }
 };
 
 inline KtColorResourceDB* KtColorResource::pResourceDB() const {

@@ -1,7 +1,8 @@
 // KtResource and KtResourceDB share values that many graph objects use (a colour, a node shape):
 // the database keeps one instance of each distinct value, counts its holders and hands that
 // instance out. Concrete kinds derive a resource and its database in pairs (color.h,
-// shape_resource.h).
+// shape_resource.h); KT_RESOURCE_DB, at the end of this file, gives such a database its typed
+// operations.
 //
 // Copy on write. insert(r) returns the listed instance equal to r, with one more holder; a fresh
 // r (reference count 0) is taken over: listed itself, or deleted when an equal value is listed
@@ -206,5 +207,21 @@ class KtResourceDB : public KtObject {
   KtResource* defaultResource_;
   KtResourceKeyGroup* keyIndex_;  // root of the key index, null when nothing is listed
 };
+
+// The typed face of a concrete database DB of resources R, declared in its class body: the pool
+// operations of KtResourceDB with R for KtResource, and no copy or assignment. Leaves the class
+// in private access.
+#define KT_RESOURCE_DB(DB, R)                                                           \
+  KT_OBJECT_CAST(DB)                                                                    \
+                                                                                        \
+ public:                                                                                \
+  DB(const DB&) = delete;                                                               \
+  const R* insert(const R* r) { return R::castDown(KtResourceDB::insert(r)); }          \
+  R* remove(const R* r) { return R::castDown(KtResourceDB::remove(r)); }                \
+  int copyPermanent(const DB* other) { return KtResourceDB::copyPermanent(other); }     \
+  const R* pDefaultResource() { return R::castDown(KtResourceDB::pDefaultResource()); } \
+                                                                                        \
+ private:                                                                               \
+  const DB& operator=(const DB&) { return *this; }
 
 #endif  // KTBASE_RESOURCES_RESOURCE_H

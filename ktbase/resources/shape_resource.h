@@ -47,33 +47,18 @@ class KtShapeResource : public KtResource {
 };
 
 // Shapes are a resource database whose default is the rectangle with the default text borders,
-// permanent.
+// permanent. insert, remove, copyPermanent and pDefaultResource are those of KtResourceDB with
+// the shape types.
 class KtShapeResourceDB : public KtResourceDB {
-  KT_OBJECT_CAST(KtShapeResourceDB)
+  KT_RESOURCE_DB(KtShapeResourceDB, KtShapeResource)
 
  public:
   KtShapeResourceDB() {}
-  KtShapeResourceDB(const KtShapeResourceDB&) = delete;
   ~KtShapeResourceDB() override;
-
-  // Those of KtResourceDB with the shape types.
-  const KtShapeResource* insert(const KtShapeResource* r) {
-    return KtShapeResource::castDown(KtResourceDB::insert(r));
-  }
-  KtShapeResource* remove(const KtShapeResource* r) {
-    return KtShapeResource::castDown(KtResourceDB::remove(r));
-  }
-  int copyPermanent(const KtShapeResourceDB* other) { return KtResourceDB::copyPermanent(other); }
-  const KtShapeResource* pDefaultResource() {
-    return KtShapeResource::castDown(KtResourceDB::pDefaultResource());
-  }
 
  protected:
   // A new rectangle resource of this database.
   KtResource* vNewResource() override;
-
- private:
-  const KtShapeResourceDB& operator=(const KtShapeResourceDB&) { return *this; }
 };
 
 inline KtShapeResourceDB* KtShapeResource::pResourceDB() const {
