@@ -90,8 +90,6 @@ TEST(ShapeResourceTest, KeysAndEquality) {
   EXPECT_EQ(deep.isEqual(&source), 1);
   KtShapeResource attributes(source, KT_ATTRIBUTE_COPY);
   EXPECT_EQ(attributes.sortKey(), 0);
-  deep = rectangle;
-  EXPECT_EQ(deep.isEqual(&rectangle), 1);
 }
 
 TEST(ShapeResourceTest, DatabaseOrderAndDefault) {
