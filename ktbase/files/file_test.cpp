@@ -496,4 +496,19 @@ TEST(Platform, ModulesDirectoryAndMessages) {
   EXPECT_EQ(ktInternalWriteAscii(), 1);
 }
 
+// Large blocks come on large-page boundaries; any size is writable end to end and freed whole.
+TEST(Platform, BulkMemory) {
+  for (std::size_t bytes : {std::size_t{1}, std::size_t{64} << 10, (std::size_t{2} << 20) + 24}) {
+    char* memory = static_cast<char*>(ktAllocateBulk(bytes));
+    ASSERT_NE(memory, nullptr);
+    if (bytes >= std::size_t{2} << 20) {
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % (std::size_t{2} << 20), 0u);
+    }
+    std::memset(memory, 0x5A, bytes);
+    EXPECT_EQ(memory[bytes - 1], 0x5A);
+    std::free(memory);
+  }
+  EXPECT_EQ(ktAllocateBulk(~std::size_t{0}), nullptr);
+}
+
 }  // namespace
