@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <random>
 #include <set>
@@ -28,6 +29,7 @@ using Edges = std::vector<int>;  // left, top, right, bottom
 const double kPi = 3.14159265358979323846;
 const Vertices kTriangle = {{0, 1000}, {1000, -1000}, {-1000, -1000}};  // clockwise
 const Vertices kArrow = {{-1000, 1000}, {1000, 0}, {-1000, -1000}, {0, 0}};
+const Vertices kBox = {{-1000, 1000}, {1000, 1000}, {1000, -1000}, {-1000, -1000}};
 
 // Counts the deaths of the points a shape owns.
 struct CountedPoint : KtPoint {
@@ -62,6 +64,16 @@ Grid gridWhere(Holds holds) {
       if (holds(x, y)) points.emplace(x, y);
   return points;
 }
+// A picture of the points, 'X' for each, with its top-left character at (left, top).
+Grid picture(int left, int top, std::initializer_list<const char*> rows) {
+  Grid points;
+  for (const char* row : rows) {
+    for (int x = 0; row[x] != 0; ++x)
+      if (row[x] == 'X') points.emplace(left + x, top);
+    --top;
+  }
+  return points;
+}
 Grid outlineOf(const KtShape& s, int w, int h) {
   return gridWhere([&](int x, int y) { return s.onBoundary(x, y, 0, 0, w, h); });
 }
@@ -90,7 +102,6 @@ TEST(KtShape, OwnsItsVerticesAndClassifiesThem) {
     EXPECT_EQ(copy.compare(clone), 1);
     delete clone;
     EXPECT_EQ(copy.pPointList(listOf(kArrow, &deaths)), 1);
-    EXPECT_EQ(copy.compare(&triangle), 0);
     EXPECT_EQ(copy.pPointList(const_cast<KtPointDList*>(copy.pPointList())), 1);  // kept
     EXPECT_EQ(deaths, 0);
     copy = triangle;
@@ -116,7 +127,7 @@ TEST(KtShape, OwnsItsVerticesAndClassifiesThem) {
   }
   EXPECT_EQ(deaths, 9);  // the triangle's own points
 
-  // A polygon kind without vertices is an empty outline.
+  // setShapeType drops the vertices: a polygon kind without them is an empty outline.
   KtShape empty(listOf(kTriangle, &deaths));
   empty.setShapeType(KT_SHAPE_CONVEX_POLYGON);
   EXPECT_EQ(deaths, 12);
@@ -127,54 +138,35 @@ TEST(KtShape, OwnsItsVerticesAndClassifiesThem) {
   KtPoint p(3, 1);
   EXPECT_EQ(empty.nearestPoint(p, KtPoint(0, 0), KtSize(10, 10)), 0);
   EXPECT_EQ(p.x(), 5);  // the box's nearest point
-  const KtShape alsoEmpty(KT_SHAPE_CONVEX_POLYGON), triangle(listOf(kTriangle));
+  const KtShape alsoEmpty(KT_SHAPE_CONVEX_POLYGON);
   EXPECT_EQ(empty.compare(&alsoEmpty), 1);
-  EXPECT_EQ(empty.compare(&triangle), 0);
   EXPECT_EQ(empty.compare(nullptr), 0);
 }
 
+// Odd sizes split the box unevenly; the random containment test below keeps to even ones.
 TEST(KtShape, OutlinesAtOddAndEvenSizes) {
+  const KtShape rect, ellipse(KT_SHAPE_ELLIPSE), triangle(listOf(kTriangle));
   // A 4 x 3 box spans x -2 .. 2 and y -1 .. 2.
-  const KtShape rect;
-  const auto inBox = [](int x, int y) { return -2 <= x && x <= 2 && -1 <= y && y <= 2; };
-  EXPECT_EQ(withinOf(rect, 4, 3), gridWhere(inBox));
-  EXPECT_EQ(outlineOf(rect, 4, 3), gridWhere([&](int x, int y) {
-              return inBox(x, y) && (std::abs(x) == 2 || y == -1 || y == 2);
-            }));
+  EXPECT_EQ(outlineOf(rect, 4, 3), picture(-2, 2, {"XXXXX", "X...X", "X...X", "XXXXX"}));
+  EXPECT_EQ(withinOf(rect, 4, 3), picture(-2, 2, {"XXXXX", "XXXXX", "XXXXX", "XXXXX"}));
   // Ellipses: each row's outline lies at the rounded half-chord, within the shape even where
   // rounding puts it beyond the exact ellipse (rows +-1 of 6 x 4: 2.6 rounds to 3). Odd sizes
   // keep the ellipse centred on the centre: 2.5 either side across 5, 1.5 across 3.
-  const KtShape ellipse(KT_SHAPE_ELLIPSE);
   EXPECT_EQ(outlineOf(ellipse, 6, 4),
-            (Grid{{-3, -1}, {-3, 0}, {-3, 1}, {3, -1}, {3, 0}, {3, 1}, {0, -2}, {0, 2}}));
-  EXPECT_EQ(withinOf(ellipse, 6, 4), gridWhere([](int x, int y) {
-              return (std::abs(y) <= 1 && std::abs(x) <= 3) || (std::abs(y) == 2 && x == 0);
-            }));
-  EXPECT_EQ(outlineOf(ellipse, 5, 3), (Grid{{-3, 0}, {3, 0}, {-2, -1}, {-2, 1}, {2, -1}, {2, 1}}));
-  EXPECT_EQ(withinOf(ellipse, 5, 3).size(), 17u);
-  EXPECT_EQ(withinOf(ellipse, 4, 0), (Grid{{-2, 0}, {-1, 0}, {0, 0}, {1, 0}, {2, 0}}));
+            picture(-3, 2, {"...X...", "X.....X", "X.....X", "X.....X", "...X..."}));
+  EXPECT_EQ(withinOf(ellipse, 6, 4),
+            picture(-3, 2, {"...X...", "XXXXXXX", "XXXXXXX", "XXXXXXX", "...X..."}));
+  EXPECT_EQ(outlineOf(ellipse, 5, 3), picture(-3, 1, {".X...X.", "X.....X", ".X...X."}));
+  EXPECT_EQ(withinOf(ellipse, 5, 3), picture(-3, 1, {".XXXXX.", "XXXXXXX", ".XXXXX."}));
+  EXPECT_EQ(withinOf(ellipse, 4, 0), picture(-2, 0, {"XXXXX"}));
   EXPECT_EQ(ellipse.withinInterior(30, 15, 0, 0, 100, 50), 1);
   EXPECT_EQ(ellipse.within(40, 20, 0, 0, 100, 50), 0);
   // The triangle maps to (0, 2), (2, -2), (-2, -2) at 4 x 4; across 5 the upper half is the
   // larger one: (0, 3), (3, -2), (-2, -2).
-  const KtShape triangle(listOf(kTriangle));
   EXPECT_EQ(outlineOf(triangle, 4, 4),
-            (Grid{{-2, -2}, {-1, -2}, {0, -2}, {1, -2}, {2, -2}, {-1, 0}, {1, 0}, {0, 2}}));
-  EXPECT_EQ(outlineOf(triangle, 5, 5), (Grid{{-2, -2},
-                                             {-1, -2},
-                                             {0, -2},
-                                             {1, -2},
-                                             {2, -2},
-                                             {3, -2},
-                                             {0, 3},
-                                             {1, 1},
-                                             {1, 2},
-                                             {2, -1},
-                                             {2, 0},
-                                             {-2, -1},
-                                             {-1, 0},
-                                             {-1, 1},
-                                             {0, 2}}));
+            picture(-2, 2, {"..X..", ".....", ".X.X.", ".....", "XXXXX"}));
+  EXPECT_EQ(outlineOf(triangle, 5, 5),
+            picture(-2, 3, {"..X...", "..XX..", ".X.X..", ".X..X.", "X...X.", "XXXXXX"}));
   // +-500 across 11 x 7: trunc(-2.5) = -2 and trunc(3) = 3; trunc(-1.5) = -1 and 2.
   const KtShape square(listOf({{-500, -500}, {-500, 500}, {500, 500}, {500, -500}}));
   EXPECT_EQ(withinOf(square, 11, 7),
@@ -343,18 +335,14 @@ Crossing lastEllipseCrossing(int x1, int y1, int x2, int y2, int cx, int cy, int
 }
 
 TEST(KtShape, SegmentsEndAtTheOutline) {
-  const KtShape rect, ellipse(KT_SHAPE_ELLIPSE), triangle(listOf(kTriangle));
-  KtPoint a(500, 0);
-  EXPECT_EQ(ellipse.intersectsSegment(a, KtPoint(0, 0), KtPoint(0, 0), KtSize(100, 100)), 1);
-  EXPECT_EQ(a.x(), 50);
   // In through the left side at y = -9.3, out through the bottom at x = -7.67; the entry is not
   // rounded on the way (to (-10, -9), which would tilt the exit to x = -6.7).
-  a.set(-41, 0);
-  EXPECT_EQ(rect.intersectsSegment(a, KtPoint(59, -30), KtPoint(0, 0), KtSize(20, 20)), 1);
+  KtPoint a(-41, 0);
+  EXPECT_EQ(KtShape().intersectsSegment(a, KtPoint(59, -30), KtPoint(0, 0), KtSize(20, 20)), 1);
   EXPECT_EQ(std::make_pair(a.x(), a.y()), std::make_pair(-8, -10));
-  // Misses and a zero-length segment change nothing; a flat ellipse is crossed on its line.
+  // A zero-length segment changes nothing; a flat ellipse is crossed on its line.
+  const KtShape ellipse(KT_SHAPE_ELLIPSE);
   a.set(-100, 80);
-  EXPECT_EQ(triangle.intersectsSegment(a, KtPoint(100, 80), KtPoint(), KtSize(100, 100)), 0);
   EXPECT_EQ(ellipse.intersectsSegment(a, a, KtPoint(-100, 80), KtSize(10, 10)), 0);
   EXPECT_EQ(a.x(), -100);
   a.set(0, 10);
@@ -366,11 +354,7 @@ TEST(KtShape, SegmentsEndAtTheOutline) {
   int compared = 0;
   for (int round = 0; round < 3000; ++round) {
     const int kind = static_cast<int>(random() % 3);
-    const Vertices vertices = kind == 2 ? randomPolygon(random)
-                                        : Vertices{{-1000, 1000},
-                                                   {1000, 1000},
-                                                   {1000, -1000},
-                                                   {-1000, -1000}};  // the box's own outline
+    const Vertices vertices = kind == 2 ? randomPolygon(random) : kBox;  // the box's own outline
     const KtShape shape = kind == 1   ? KtShape(KT_SHAPE_ELLIPSE)
                           : kind == 2 ? KtShape(listOf(vertices))
                                       : KtShape();
@@ -401,15 +385,15 @@ TEST(KtShape, NearestPointsLieOnTheOutline) {
   const KtShape rect, ellipse(KT_SHAPE_ELLIPSE), triangle(listOf(kTriangle));
   const KtPoint origin;
   const KtSize size(100, 50);
-  KtPoint p(0, 0);
-  EXPECT_EQ(ellipse.nearestPoint(p, origin, size), 1);
-  EXPECT_EQ(std::make_pair(p.x(), p.y()), std::make_pair(0, -25));  // towards the bottom first
-  p.set(200, 0);
-  EXPECT_EQ(ellipse.nearestPoint(p, origin, size), 1);
-  EXPECT_EQ(std::make_pair(p.x(), p.y()), std::make_pair(50, 0));
-  p.set(30, 200);
-  EXPECT_EQ(rect.nearestPoint(p, origin, size), 1);
-  EXPECT_EQ(std::make_pair(p.x(), p.y()), std::make_pair(30, 25));
+  const auto nearest = [&](const KtShape& shape, int x, int y) {
+    KtPoint p(x, y);
+    EXPECT_EQ(shape.nearestPoint(p, origin, size), 1);
+    return std::make_pair(p.x(), p.y());
+  };
+  EXPECT_EQ(nearest(ellipse, 0, 0), std::make_pair(0, -25));  // towards the bottom first
+  EXPECT_EQ(nearest(ellipse, 200, 0), std::make_pair(50, 0));
+  EXPECT_EQ(nearest(rect, 30, 200), std::make_pair(30, 25));
+  KtPoint p;
   // From anywhere, a success ends within a unit of the outline: the point's neighbourhood has
   // points inside and outside.
   std::mt19937 random(7);
@@ -468,9 +452,7 @@ TEST(KtShape, WidthsAndAnglesAreNumbers) {
       50 * std::sqrt(2));
   EXPECT_EQ(rect.maxAvailableDiagonalLengthAtShape(7, 7, 7, 7, 100, 50), 0);  // no direction
 
-  EXPECT_DOUBLE_EQ(KtShape::angleBetweenTwoLines(1, 0, 0, 1), kPi / 2);
-  EXPECT_DOUBLE_EQ(KtShape::angleBetweenTwoLines(0, 0, 3, 1), kPi / 2);
-  EXPECT_DOUBLE_EQ(KtShape::angleBetweenTwoLines(3, 4, -6, -8), kPi);
+  EXPECT_DOUBLE_EQ(KtShape::angleBetweenTwoLines(0, 0, 3, 1), kPi / 2);  // a zero vector
   EXPECT_DOUBLE_EQ(KtShape::angleBetweenTwoLines(1, 0, 1, 1), kPi / 4);
   // Squares beyond 32 bits, and cosines that round past 1, give angles.
   const std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
