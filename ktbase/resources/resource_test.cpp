@@ -90,140 +90,43 @@ std::vector<int> valuesOf(const KtResourceDB& db) {
   return values;
 }
 
-TEST(ResourceDBTest, SharingAndCopyOnWrite) {
+// The default, which the model below never asks for: made once, permanent, held once by the
+// database itself.
+TEST(ResourceDBTest, TheDefault) {
   Census census;
   {
     TokenDB db(&census);
-    // Two fresh equal values: one instance with two holders; the second object is gone.
-    const KtResource* a = db.insert(new Token(&db, &census, 5));
-    const KtResource* b = db.insert(new Token(&db, &census, 5));
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(a->refCount(), 2);
-    EXPECT_EQ(census.alive(), 1);
-    EXPECT_EQ(a->pResourceDB(), &db);
-    EXPECT_EQ(a->index(), 1);
-
-    // A resource held elsewhere is cloned, and the argument is left alone.
-    TokenDB other(&census);
-    const KtResource* held = other.insert(new Token(&other, &census, 9));
-    const KtResource* listed = db.insert(held);
-    EXPECT_NE(listed, held);
-    EXPECT_EQ(census.cloned, 1);
-    EXPECT_EQ(held->refCount(), 1);
-    EXPECT_EQ(held->pResourceDB(), &other);
-    EXPECT_EQ(listed->refCount(), 1);
-    EXPECT_EQ(listed->pResourceDB(), &db);
-    EXPECT_EQ(valuesOf(db), (std::vector<int>{5, 9}));
-    // Handing in the listed instance itself adds a holder.
-    EXPECT_EQ(db.insert(listed), listed);
-    EXPECT_EQ(listed->refCount(), 2);
-
-    // remove while another holds it: a private clone, which names the database but is not listed.
-    KtResource* copy = db.remove(a);
-    EXPECT_NE(copy, a);
-    EXPECT_EQ(a->refCount(), 1);
-    EXPECT_EQ(copy->refCount(), 0);
-    EXPECT_EQ(copy->pResourceDB(), &db);
-    EXPECT_EQ(copy->index(), -1);
-    EXPECT_EQ(db.index(copy), -1);
-    // Changing a value: the private copy goes back in as a new listed value.
-    delete copy;
-    copy = new Token(&db, &census, 6);
-    const KtResource* six = db.insert(copy);
-    EXPECT_EQ(six, copy);
-    EXPECT_EQ(valuesOf(db), (std::vector<int>{5, 6, 9}));
-    EXPECT_EQ(db.index(six), 2);
-
-    // The last holder gets the instance itself back, unlisted.
-    const int destroyed = census.destroyed;
-    KtResource* last = db.remove(a);
-    EXPECT_EQ(last, a);
-    EXPECT_EQ(last->refCount(), 0);
-    EXPECT_EQ(last->index(), -1);
-    EXPECT_EQ(valuesOf(db), (std::vector<int>{6, 9}));
-    EXPECT_EQ(census.destroyed, destroyed);
-    // Removing it again gives it back unchanged.
-    EXPECT_EQ(db.remove(last), last);
-    delete last;
-    EXPECT_TRUE(db.checkInvariants());
-  }
-  EXPECT_EQ(census.alive(), 0);
-}
-
-TEST(ResourceDBTest, PermanenceAndDefault) {
-  Census census;
-  {
-    TokenDB db(&census);
-    const KtResource* r = db.insert(new Token(&db, &census, 3));
-    Token probe(nullptr, &census, 3);  // equal, never handed over
-    EXPECT_EQ(db.makePermanent(&probe), 1);
-    EXPECT_EQ(r->refCount(), kPermanent + 1);
-    EXPECT_EQ(db.makePermanent(r), 1);  // once only
-    EXPECT_EQ(r->refCount(), kPermanent + 1);
-    EXPECT_TRUE(r->permanent());
-
-    // The last holder leaves; the permanent resource stays without holders.
-    KtResource* copy = db.remove(r);
-    ASSERT_NE(copy, r);
-    delete copy;
-    EXPECT_EQ(r->refCount(), kPermanent);
-    copy = db.remove(r);  // released more often than taken: the permanent count stays
-    delete copy;
-    EXPECT_EQ(r->refCount(), kPermanent);
-    EXPECT_EQ(valuesOf(db), (std::vector<int>{3}));
-    const int before = census.destroyed;
-    EXPECT_EQ(db.makeTransient(&probe), 1);
-    EXPECT_EQ(census.destroyed, before + 1);
-    EXPECT_TRUE(valuesOf(db).empty());
-    EXPECT_EQ(db.makeTransient(&probe), 0);
-    EXPECT_EQ(db.makePermanent(&probe), 0);
-
-    // A held resource made transient stays with its holders.
-    const KtResource* held = db.insert(new Token(&db, &census, 4));
-    db.makePermanent(held);
-    EXPECT_EQ(db.makeTransient(held), 1);
-    EXPECT_EQ(held->refCount(), 1);
-
-    // The default: made once, permanent, held once by the database itself.
     const KtResource* d = db.pDefaultResource();
     EXPECT_EQ(db.pDefaultResource(), d);
     EXPECT_EQ(token(d)->value(), 0);
     EXPECT_EQ(d->refCount(), kPermanent + 1);
-    EXPECT_EQ(d->index(), 1);
     db.makeAllTransient();
     EXPECT_EQ(d->refCount(), 1);
+    db.insert(new Token(&db, &census, 4));
     db.makeAllPermanent();
-    EXPECT_EQ(d->refCount(), kPermanent + 1);
-    EXPECT_EQ(held->refCount(), kPermanent + 1);
-    EXPECT_TRUE(db.checkInvariants());
-
-    // Emptying gives back the database's hold on the default, deletes the permanent ones nobody
-    // holds, and then the held ones as well.
+    // Emptying gives back that hold and deletes held and permanent resources alike; the
+    // database can be filled again and makes a new default.
     db.empty();
-    EXPECT_TRUE(valuesOf(db).empty());
-    EXPECT_EQ(census.alive(), 1);  // the probe
-    // A database can be filled again and makes a new default.
+    EXPECT_EQ(census.alive(), 0);
     const KtResource* again = db.pDefaultResource();
     EXPECT_EQ(again->refCount(), kPermanent + 1);
+    // A default that a caller released (more often than taken) and then made transient is
+    // deleted: the database forgets it rather than handing out freed memory.
+    delete db.remove(again);
+    EXPECT_EQ(again->refCount(), kPermanent);
+    db.makeAllTransient();
+    EXPECT_TRUE(valuesOf(db).empty());
+    EXPECT_EQ(db.pDefaultResource()->refCount(), kPermanent + 1);
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{0}));
+    // It forgets a default deleted while listed as well.
+    db.insert(new Token(&db, &census, 5));
+    delete db.pDefaultResource();
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{5}));
+    EXPECT_EQ(db.pDefaultResource()->refCount(), kPermanent + 1);
+    EXPECT_EQ(valuesOf(db), (std::vector<int>{0, 5}));
     EXPECT_TRUE(db.checkInvariants());
   }
   EXPECT_EQ(census.alive(), 0);
-}
-
-// A default that a caller released (more often than taken) and then made transient is deleted;
-// the database forgets it rather than handing out freed memory.
-TEST(ResourceDBTest, ForgetsADefaultThatWasDeleted) {
-  Census census;
-  TokenDB db(&census);
-  const KtResource* d = db.pDefaultResource();
-  delete db.remove(d);  // takes the database's own hold
-  EXPECT_EQ(d->refCount(), kPermanent);
-  db.makeAllTransient();
-  EXPECT_TRUE(valuesOf(db).empty());
-  const KtResource* fresh = db.pDefaultResource();
-  EXPECT_EQ(valuesOf(db), (std::vector<int>{0}));
-  EXPECT_EQ(fresh->refCount(), kPermanent + 1);
-  EXPECT_TRUE(db.checkInvariants());
 }
 
 TEST(ResourceDBTest, RefusalsChangeNothing) {
@@ -336,37 +239,10 @@ TEST(ResourceDBTest, FileSupport) {
   EXPECT_EQ(census.alive(), 0);
 }
 
-// Deleting a listed resource takes it out of the list, whatever its count; a database destroyed
-// with held resources deletes them.
-TEST(ResourceDBTest, DeletingListedResources) {
-  Census census;
-  {
-    TokenDB db(&census);
-    const KtResource* a = db.insert(new Token(&db, &census, 4));
-    db.insert(new Token(&db, &census, 5));
-    const KtResource* c = db.insert(new Token(&db, &census, 6));
-    db.insert(new Token(&db, &census, 4));
-    db.makePermanent(a);
-    db.insert(new Token(&db, &census, 12));
-    db.pDefaultResource();
-    delete a;
-    EXPECT_EQ(valuesOf(db), (std::vector<int>{0, 5, 6, 12}));
-    delete c;
-    EXPECT_EQ(valuesOf(db), (std::vector<int>{0, 5, 12}));
-    delete db.pDefaultResource();
-    EXPECT_EQ(valuesOf(db), (std::vector<int>{5, 12}));
-    EXPECT_TRUE(db.checkInvariants());
-    db.pDefaultResource();
-    EXPECT_EQ(valuesOf(db), (std::vector<int>{0, 5, 12}));
-    EXPECT_TRUE(db.checkInvariants());
-  }
-  EXPECT_EQ(census.alive(), 0);
-}
-
-// Seeded runs of inserts, releases and permanence changes, mirrored on a model of the list (runs
-// of equal keys in their order of insertion): after every step the list order, every count and
-// index() agree, and the census shows exactly the objects that should live (nothing leaks,
-// nothing held is freed).
+// Seeded runs of inserts, releases, permanence changes and deletions, mirrored on a model of the
+// list (runs of equal keys in their order of insertion): after every step the list order, every
+// count and index() agree, and the census shows exactly the objects that should live (nothing
+// leaks, nothing held is freed).
 TEST(ResourceDBTest, AgainstModel) {
   struct Entry {
     int value;
@@ -390,10 +266,11 @@ TEST(ResourceDBTest, AgainstModel) {
       const int op = static_cast<int>(random() % 100);
       auto it = find(value);
       const bool listed = it != model.end();
-      if (op < 40) {  // a fresh value, or a held one from the other database
-        const bool held = op < 10;
-        const KtResource* given =
-            held ? other.insert(new Token(&other, &census, value)) : new Token(&db, &census, value);
+      if (op < 40) {  // a fresh value, a held one from the other database, or the listed one
+        const bool held = op < 10, itself = listed && op >= 35;
+        const KtResource* given = itself ? it->instance
+                                  : held ? other.insert(new Token(&other, &census, value))
+                                         : new Token(&db, &census, value);
         const int cloned = census.cloned;
         const KtResource* result = db.insert(given);
         ASSERT_NE(result, nullptr);
@@ -402,19 +279,22 @@ TEST(ResourceDBTest, AgainstModel) {
           ++it->holders;
           ASSERT_EQ(census.cloned, cloned);
         } else {
-          ASSERT_EQ(result == given, !held);
+          ASSERT_EQ(result == given, !held && !itself);
           ASSERT_EQ(census.cloned, cloned + (held ? 1 : 0));
           auto at = std::find_if(model.begin(), model.end(),
                                  [value](const Entry& e) { return e.value / 4 > value / 4; });
           model.insert(at, Entry{value, 1, false, result});
         }
         if (held) delete other.remove(given);
-      } else if (op < 75) {  // a holder lets go
-        if (!listed || it->holders == 0) continue;
+      } else if (op < 75) {  // a holder lets go; a permanent one also when nobody holds it
+        if (!listed) continue;
         const int cloned = census.cloned;
         KtResource* back = db.remove(it->instance);
         ASSERT_NE(back, nullptr);
-        --it->holders;
+        ASSERT_EQ(back->refCount(), 0);
+        ASSERT_EQ(back->index(), -1);
+        ASSERT_EQ(back->pResourceDB(), &db);
+        if (it->holders > 0) --it->holders;
         if (it->holders > 0 || it->permanent) {
           ASSERT_NE(back, it->instance);
           ASSERT_EQ(census.cloned, cloned + 1);
@@ -428,13 +308,17 @@ TEST(ResourceDBTest, AgainstModel) {
         Token probe(nullptr, &census, value);
         ASSERT_EQ(db.makePermanent(&probe), listed ? 1 : 0);
         if (listed) it->permanent = true;
-      } else if (op < 97) {
+      } else if (op < 95) {
         Token probe(nullptr, &census, value);
         ASSERT_EQ(db.makeTransient(&probe), listed ? 1 : 0);
         if (listed) {
           it->permanent = false;
           if (it->holders == 0) model.erase(it);
         }
+      } else if (op < 97) {  // deleting a listed resource unlists it, whoever holds it
+        if (!listed) continue;
+        delete it->instance;
+        model.erase(it);
       } else if (op < 98) {
         db.makeAllPermanent();
         for (Entry& e : model) e.permanent = true;
