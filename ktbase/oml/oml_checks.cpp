@@ -74,10 +74,12 @@ std::int32_t KtOMLFile::joinedID(std::int32_t parent, std::int32_t child) {
 // Gives every object its full id (scope,id; scope,n for one without id, n counting -2, -3 ...
 // over the whole file, parents before children) and merges objects written more than once.
 // Defaults objects take no id of their own: their objects stand in the defaults' owner's scope.
+// Every newcomer whose full id belongs to an object of another type is reported (the first
+// keeps the id); the walk goes on, so that one reading shows them all.
 void KtOMLFile::collectObjects(KtOMLSyntaxObject* object, std::int32_t scope,
                                std::int32_t& counter) {
   KtOMLSyntaxObjectList* previous = nullptr;
-  for (KtOMLSyntaxObjectList* c = object->pObjectList(); c != nullptr && numberOfErrors_ == 0;) {
+  for (KtOMLSyntaxObjectList* c = object->pObjectList(); c != nullptr && fatalError_ == 0;) {
     KtOMLSyntaxObject* sub = c->pObject;
     if (sub->isDefaults()) {
       collectObjects(sub, scope, counter);
@@ -100,7 +102,9 @@ void KtOMLFile::collectObjects(KtOMLSyntaxObject* object, std::int32_t scope,
     if (first != nullptr && first != sub) {
       if (first->objTypeIDIndex() != sub->objTypeIDIndex()) {
         errorMessage(sub, 31, getStringResource(31), 0);
-        return;
+        previous = c;
+        c = c->pNext;
+        continue;
       }
       // The same object written again: its content joins the first writing.
       first->append(sub);

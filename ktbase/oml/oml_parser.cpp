@@ -461,7 +461,11 @@ bool KtOMLFile::checkFieldType(const KtOMLDefField* def, KtOMLToken* value) {
       return checkSomething(value, OML_TOKEN_INTEGER, 4);
     case KT_FIELD_BOOLEAN:  // the value names true and false only
       if (is(value, OML_TOKEN_VALUE) && (value->index() == 0 || value->index() == 1)) return true;
-      return checkSomething(value, OML_TOKEN_ERROR, 9);
+      // Another word is named, and then what was expected is said.
+      if (isIdentifierToken(value))
+        internalErrorMessage(22, at(value->fileNameIndex(), value), decodeIdeToken(value));
+      internalErrorMessage(24, at(value->fileNameIndex(), value), getStringResource(9));
+      return false;
     case KT_FIELD_STRING:
       return checkSomething(value, OML_TOKEN_STRING, 5);
     case KT_FIELD_OBJECT_REFERENCE: {
