@@ -4,6 +4,6 @@
 set(ktbase_files_headers files/format.h files/string_pool.h files/platform.h files/file.h
   files/text_file.h)
 set(ktbase_files_sources files/format.cpp files/string_pool.cpp files/platform.cpp
-  files/messages.cpp files/file.cpp files/text_file.cpp files/posix_io.h)
+  files/file.cpp files/text_file.cpp files/posix_io.h)
 set(ktbase_files_tests files/format_test.cpp files/string_pool_test.cpp files/file_test.cpp
   files/text_file_test.cpp)

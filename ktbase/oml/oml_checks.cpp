@@ -11,6 +11,7 @@
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_id_memo.h"
+#include "ktbase/oml/oml_messages.h"
 #include "ktbase/oml/oml_object.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
@@ -35,7 +36,7 @@ void KtOMLFile::checkSemantics() {
   checkRequiredFields(root, rootScope);
   if (numberOfErrors_ > 0) return;
   if (checkObjectsForApplication(root) == 0) {
-    errorMessage(root, 34, getStringResource(34), 0);
+    errorMessage(root, KT_OML_MSG_SEMANTIC_ERRORS, ktOMLMessageText(KT_OML_MSG_SEMANTIC_ERRORS), 0);
   }
 }
 
@@ -101,7 +102,7 @@ void KtOMLFile::collectObjects(KtOMLSyntaxObject* object, std::int32_t scope,
     KtOMLSyntaxObject* first = pSyntaxObject(full);
     if (first != nullptr && first != sub) {
       if (first->objTypeIDIndex() != sub->objTypeIDIndex()) {
-        errorMessage(sub, 31, getStringResource(31), 0);
+        errorMessage(sub, KT_OML_MSG_DOUBLE_TYPE, ktOMLMessageText(KT_OML_MSG_DOUBLE_TYPE), 0);
         previous = c;
         c = c->pNext;
         continue;
@@ -138,14 +139,16 @@ void KtOMLFile::checkObjectDefinition(KtOMLSyntaxField* field, std::int32_t scop
   }
   const KtOMLSyntaxObject* target = pSyntaxObject(id);
   if (target == nullptr) {
-    errorMessage(field, 28, getStringResource(28), 0);
+    errorMessage(field, KT_OML_MSG_UNDEFINED_REFERENCE,
+                 ktOMLMessageText(KT_OML_MSG_UNDEFINED_REFERENCE), 0);
     return;
   }
   const KtOMLDefField* def = field->pDefField();
   const std::int32_t expected = def->pIndexList != nullptr ? def->pIndexList->index : -1;
   if (expected >= 0 && target->objTypeIDIndex() != expected) {
-    char* text = formatMessage(getStringResource(27), objTypeID(expected), nullptr, nullptr);
-    errorMessage(field, 27, text != nullptr ? text : "", 0);
+    char* text = formatMessage(ktOMLMessageText(KT_OML_MSG_REFERENCE_TYPE), objTypeID(expected),
+                               nullptr, nullptr);
+    errorMessage(field, KT_OML_MSG_REFERENCE_TYPE, text != nullptr ? text : "", 0);
     std::free(text);
   }
 }
@@ -174,8 +177,9 @@ void KtOMLFile::checkRequiredFields(KtOMLSyntaxObject* object, std::int32_t refe
       for (KtOMLSyntaxFieldIter it(object); bit >= 32 && it && !present; ++it)
         present = it.pField()->pDefField() == r;
       if (present) continue;
-      char* text = formatMessage(getStringResource(29), fieldID(r->fieldIDIndex), nullptr, nullptr);
-      errorMessage(object, 29, text != nullptr ? text : "", 0);
+      char* text = formatMessage(ktOMLMessageText(KT_OML_MSG_MISSING_ATTRIBUTE),
+                                 fieldID(r->fieldIDIndex), nullptr, nullptr);
+      errorMessage(object, KT_OML_MSG_MISSING_ATTRIBUTE, text != nullptr ? text : "", 0);
       std::free(text);
       break;
     }
@@ -209,7 +213,7 @@ void KtOMLFile::execute() {
   createAllObjects(pSyntaxTree_);
   if (numberOfErrors_ > 0) return;
   if (setOwnedFields(pSyntaxTree_, pSyntaxTree_, nullptr) == 0 && fatalError_ == 0)
-    internalWarningMessage(49, nowhere());
+    internalWarningMessage(KT_OML_MSG_FIELDS_NOT_SET, nowhere());
 }
 
 // The top-level objects: one only, of the expected type when the caller gave an object to fill.
@@ -223,14 +227,15 @@ void KtOMLFile::createAllObjects(KtOMLSyntaxObject* object) {
       continue;
     }
     if (topLevelMet_ != 0) {
-      errorMessage(sub, 33, getStringResource(33), 1);
+      errorMessage(sub, KT_OML_MSG_TWO_TOP_LEVEL, ktOMLMessageText(KT_OML_MSG_TWO_TOP_LEVEL), 1);
       return;
     }
     topLevelMet_ = 1;
     KtObject* built;
     if (pExpectedTopLevelObject_ != nullptr) {
       if (sub->objTypeIDIndex() != expectedTopLevelObjTypeIDIndex_) {
-        errorMessage(sub, 32, getStringResource(32), 1);
+        errorMessage(sub, KT_OML_MSG_WRONG_TOP_LEVEL, ktOMLMessageText(KT_OML_MSG_WRONG_TOP_LEVEL),
+                     1);
         return;
       }
       built = pExpectedTopLevelObject_;

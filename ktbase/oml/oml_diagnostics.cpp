@@ -6,6 +6,7 @@
 #include "ktbase/files/platform.h"
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_messages.h"
 
 namespace {
 
@@ -33,11 +34,11 @@ char* KtOMLFile::formatMessage(const char* format, const char* a, const char* b,
 
 // A fatal report ends the input: every character read afterwards is 0, so the reading runs out
 // and its own end releases what it holds.
-void KtOMLFile::internalErrorMessage(int code, const Place& place, const char* a, const char* b,
-                                     const char* c, int fatal, bool literal) {
+void KtOMLFile::internalErrorMessage(KtOMLMessageEnum code, const Place& place, const char* a,
+                                     const char* b, const char* c, int fatal, bool literal) {
   if (fatalError_ != 0) return;
   char* text = literal ? formatMessage("%s", a, nullptr, nullptr)
-                       : formatMessage(getStringResource(code), a, b, c);
+                       : formatMessage(ktOMLMessageText(code), a, b, c);
   ++numberOfErrors_;
   errorCode_ = KT_FILE_READ_ERROR;
   const bool placed = place.line >= 0;
@@ -52,7 +53,8 @@ void KtOMLFile::internalErrorMessage(int code, const Place& place, const char* a
   if (fatal != 0) fatalError_ = 1;
 }
 
-void KtOMLFile::internalWarningMessage(int code, const Place& place, const char* text) {
+void KtOMLFile::internalWarningMessage(KtOMLMessageEnum code, const Place& place,
+                                       const char* text) {
   if (fatalError_ != 0) return;
   ++numberOfWarnings_;
   const bool placed = place.line >= 0;
@@ -60,28 +62,30 @@ void KtOMLFile::internalWarningMessage(int code, const Place& place, const char*
                          ? pStringPool_->decode(place.fileNameIndex)
                          : "";
   vWarningMessage(file, placed ? place.line : -1, placed ? place.position : -1, code,
-                  text != nullptr ? text : getStringResource(code));
+                  text != nullptr ? text : ktOMLMessageText(code));
 }
 
 void KtOMLFile::vErrorMessage(const char* file, std::int32_t line, int position, int code,
                               const char* text, int fatal) {
   char* message =
-      messageLine(getStringResource(fatal != 0 ? 1 : 0), code, false, file, line, position, text);
+      messageLine(ktOMLMessageText(fatal != 0 ? KT_OML_MSG_FATAL_ERROR : KT_OML_MSG_ERROR), code,
+                  false, file, line, position, text);
   if (message != nullptr)
     appendToBuffer(pErrorStringBuffer_, errorStringBufferSize_, errorStringLength_, message);
   std::free(message);
   if (fatal == 0 && numberOfErrors_ >= maxNumberOfErrors_)
-    internalErrorMessage(10, nowhere(), nullptr, nullptr, nullptr, 1);
+    internalErrorMessage(KT_OML_MSG_TOO_MANY_ERRORS, nowhere(), nullptr, nullptr, nullptr, 1);
 }
 
 void KtOMLFile::vWarningMessage(const char* file, std::int32_t line, int position, int code,
                                 const char* text) {
-  char* message = messageLine(getStringResource(2), code, true, file, line, position, text);
+  char* message =
+      messageLine(ktOMLMessageText(KT_OML_MSG_WARNING), code, true, file, line, position, text);
   if (message != nullptr)
     appendToBuffer(pWarningStringBuffer_, warningStringBufferSize_, warningStringLength_, message);
   std::free(message);
   if (numberOfWarnings_ >= maxNumberOfWarnings_)
-    internalErrorMessage(11, nowhere(), nullptr, nullptr, nullptr, 1);
+    internalErrorMessage(KT_OML_MSG_TOO_MANY_WARNINGS, nowhere(), nullptr, nullptr, nullptr, 1);
 }
 
 char* KtOMLFile::messageLine(const char* severity, int code, bool warning, const char* file,

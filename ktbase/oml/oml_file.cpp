@@ -1,4 +1,5 @@
 #include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_messages.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -416,14 +417,17 @@ void KtOMLFile::errorMessage(KtOMLSyntaxStruct* place, int code, const char* tex
   const Place where = place != nullptr
                           ? Place{place->fileNameIndex(), nullptr, place->line(), place->position()}
                           : nowhere();
-  internalErrorMessage(code, where, text != nullptr ? text : "", nullptr, nullptr, fatal, true);
+  // A caller's number is printed as it stands, whatever it names.
+  internalErrorMessage(static_cast<KtOMLMessageEnum>(code), where, text != nullptr ? text : "",
+                       nullptr, nullptr, fatal, true);
 }
 
 void KtOMLFile::warningMessage(KtOMLSyntaxStruct* place, int code, const char* text) {
   const Place where = place != nullptr
                           ? Place{place->fileNameIndex(), nullptr, place->line(), place->position()}
                           : nowhere();
-  internalWarningMessage(code, where, text != nullptr ? text : getStringResource(3));
+  internalWarningMessage(static_cast<KtOMLMessageEnum>(code), where,
+                         text != nullptr ? text : ktOMLMessageText(KT_OML_MSG_SOMETHING_WRONG));
 }
 
 // ---------------------------------------------------------------------------------------------

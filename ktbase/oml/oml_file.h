@@ -39,6 +39,8 @@ class KtOMLSyntaxStruct;
 class KtObject;
 struct KtOMLDefField;
 struct KtOMLDefObjType;
+// The reader's message numbers, named in the library's own (not installed) message header.
+enum KtOMLMessageEnum : int;
 
 // One open input file: where reading stands in it. The innermost file is on top of the stack.
 struct KtOpenFileList {
@@ -327,7 +329,7 @@ class KtOMLFile : public KtTextFile {
   KtOMLToken* nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path, int ordinal,
                                  const KtOMLToken* value);
   bool checkFieldType(const KtOMLDefField* def, KtOMLToken* value);
-  bool checkSomething(KtOMLToken* value, KtOMLTokenTagEnum accepted, int kind);
+  bool checkSomething(KtOMLToken* value, KtOMLTokenTagEnum accepted, KtOMLMessageEnum kind);
   // The id of a token that names an object: a name without ',' or '$', or an integer (stored
   // as its text); -1 after error 26.
   std::int32_t checkSimpleScope(const KtOMLToken* token);
@@ -397,11 +399,12 @@ class KtOMLFile : public KtTextFile {
   static Place nowhere() { return Place{-1, nullptr, -1, -1}; }
   // A report of message `code` of the table, formatted with up to three texts (or, `literal`,
   // with `a` as the whole text).
-  void internalErrorMessage(int code, const Place& place, const char* a = nullptr,
+  void internalErrorMessage(KtOMLMessageEnum code, const Place& place, const char* a = nullptr,
                             const char* b = nullptr, const char* c = nullptr, int fatal = 0,
                             bool literal = false);
   // A warning with the table's text, or with `text` when given.
-  void internalWarningMessage(int code, const Place& place, const char* text = nullptr);
+  void internalWarningMessage(KtOMLMessageEnum code, const Place& place,
+                              const char* text = nullptr);
   // Formats `format` with up to three texts into a new buffer (free with std::free); null when
   // memory runs out.
   static char* formatMessage(const char* format, const char* a, const char* b, const char* c);

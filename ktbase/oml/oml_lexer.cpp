@@ -16,6 +16,7 @@
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_bin_value.h"
 #include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_messages.h"
 #include "ktbase/oml/oml_static.h"
 
 namespace {
@@ -142,7 +143,7 @@ void KtOMLFile::pushFile(const char* name) {
   }
   if (!opened) {
     delete record;
-    internalErrorMessage(13, place, name, nullptr, nullptr, 1);
+    internalErrorMessage(KT_OML_MSG_CANNOT_OPEN, place, name, nullptr, nullptr, 1);
     errorCode_ = KT_FILE_OPEN_ERROR;
     return;
   }
@@ -163,7 +164,7 @@ void KtOMLFile::popFile() {
   if (record == nullptr) return;
   pPreviousPathName(record->file.pPathName());
   if (record->file.close() != KT_FILE_OK) {
-    internalErrorMessage(14, here(), nullptr, nullptr, nullptr, 1);
+    internalErrorMessage(KT_OML_MSG_CANNOT_CLOSE, here(), nullptr, nullptr, nullptr, 1);
     errorCode_ = KT_FILE_CLOSE_ERROR;
   }
   pFileDescriptor_ = record->pNext;
@@ -335,7 +336,7 @@ bool KtOMLFile::scratchAppend(const char* text, std::int64_t n) {
 }
 
 void KtOMLFile::memoryExhausted() {
-  internalErrorMessage(12, here(), nullptr, nullptr, nullptr, 1);
+  internalErrorMessage(KT_OML_MSG_MEMORY_EXHAUSTED, here(), nullptr, nullptr, nullptr, 1);
 }
 
 KtOMLToken* KtOMLFile::newToken(KtOMLTokenTagEnum tag, std::int32_t value) {
@@ -391,14 +392,14 @@ void KtOMLFile::pushBracket(char kind) {
 
 void KtOMLFile::popBracket(char kind) {
   if (bracketLevel_ == 0) {
-    internalErrorMessage(16, here());
+    internalErrorMessage(KT_OML_MSG_UNOPENED_BRACKET, here());
     return;
   }
   const KtBracketList& opening = pBracketStack_[--bracketLevel_];
   if (partnerOf(opening.kind) != kind) {
-    internalWarningMessage(50,
+    internalWarningMessage(KT_OML_MSG_BRACKET_LEFT_DIFFERENT,
                            Place{opening.fileNameIndex, nullptr, opening.line, opening.position});
-    internalWarningMessage(51, here());
+    internalWarningMessage(KT_OML_MSG_BRACKET_RIGHT_DIFFERENT, here());
   }
 }
 
@@ -459,9 +460,10 @@ KtOMLToken* KtOMLFile::lookAheadToken() {
     // The end of all input, reported once: the open brackets are forgotten.
     if (bracketLevel_ > 0) {
       const KtBracketList& open = pBracketStack_[bracketLevel_ - 1];
-      internalErrorMessage(15, pAuxCLIBuffer_ != nullptr
-                                   ? nowhere()
-                                   : Place{open.fileNameIndex, nullptr, open.line, open.position});
+      internalErrorMessage(KT_OML_MSG_UNCLOSED_BRACKET,
+                           pAuxCLIBuffer_ != nullptr
+                               ? nowhere()
+                               : Place{open.fileNameIndex, nullptr, open.line, open.position});
       bracketLevel_ = 0;
     }
     return nullptr;
@@ -565,7 +567,7 @@ char KtOMLFile::skipTextWhiteSpace() {
         break;
       }
     }
-    if (!closed) internalErrorMessage(17, start);
+    if (!closed) internalErrorMessage(KT_OML_MSG_UNTERMINATED_COMMENT, start);
   }
 }
 
@@ -630,7 +632,7 @@ KtOMLToken* KtOMLFile::readTextString() {
     }
   }
   if (fatalError_) return nullptr;
-  if (!closed) internalErrorMessage(18, start);
+  if (!closed) internalErrorMessage(KT_OML_MSG_UNTERMINATED_STRING, start);
   if (fatalError_) return nullptr;
   if (skipping_ != 0) return newToken(OML_TOKEN_STRING, -1);
   const std::int32_t index = storeStringIndex(removeEscapeSequences(scratchText()));
@@ -997,7 +999,7 @@ bool KtOMLFile::readBinaryIndex(unsigned char tag, std::int32_t& value) {
   std::uint32_t bits = 0;
   for (int k = 0; k < count; ++k) {
     if (!nextBinaryByteInFile(byte)) {
-      if (!fatalError_) internalErrorMessage(19, here());
+      if (!fatalError_) internalErrorMessage(KT_OML_MSG_UNTERMINATED_BYTES, here());
       return false;
     }
     bits = bits << 8 | byte;
@@ -1101,7 +1103,7 @@ KtOMLToken* KtOMLFile::readBinaryString(bool asScope, bool fullScope) {
     }
   }
   if (fatalError_) return nullptr;
-  if (!closed) internalErrorMessage(18, here());
+  if (!closed) internalErrorMessage(KT_OML_MSG_UNTERMINATED_STRING, here());
   if (fatalError_) return nullptr;
   if (skipping_ != 0) return newToken(asScope ? OML_TOKEN_SCOPE : OML_TOKEN_STRING, -1);
   // A zero byte would end the text early: the stored text ends there, as a C string does.
@@ -1123,7 +1125,7 @@ KtOMLToken* KtOMLFile::readBinaryReal(unsigned char tag) {
   if (!readBinaryIndex(tag, mantissa)) return nullptr;
   unsigned char second = 0;
   if (!nextBinaryByteInFile(second)) {
-    if (!fatalError_) internalErrorMessage(19, here());
+    if (!fatalError_) internalErrorMessage(KT_OML_MSG_UNTERMINATED_BYTES, here());
     return nullptr;
   }
   if (second != 'R' && second != 'r') return newToken(OML_TOKEN_ERROR, 0);
@@ -1145,7 +1147,7 @@ KtOMLToken* KtOMLFile::readBinaryReal(unsigned char tag) {
 KtOMLToken* KtOMLFile::readBinaryBinValue() {
   unsigned char lengthTag = 0;
   if (!nextBinaryByteInFile(lengthTag)) {
-    if (!fatalError_) internalErrorMessage(19, here());
+    if (!fatalError_) internalErrorMessage(KT_OML_MSG_UNTERMINATED_BYTES, here());
     return nullptr;
   }
   if (lengthTag != 'I' && lengthTag != 'i') return newToken(OML_TOKEN_ERROR, 0);
@@ -1167,7 +1169,7 @@ KtOMLToken* KtOMLFile::readBinaryBinValue() {
   }
   if (fatalError_) return nullptr;
   if (missing > 0) {
-    internalErrorMessage(19, here());
+    internalErrorMessage(KT_OML_MSG_UNTERMINATED_BYTES, here());
     return nullptr;
   }
   return binValueToken();

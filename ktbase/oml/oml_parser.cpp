@@ -14,6 +14,7 @@
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_id_memo.h"
+#include "ktbase/oml/oml_messages.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
 
@@ -164,7 +165,8 @@ void KtOMLFile::parseAttributeList(KtOMLToken* keyword, std::int32_t sectionIDIn
                                    KtOMLToken* opening) {
   if (opening != nullptr && ++parseDepth_ > kMaxNesting) {
     --parseDepth_;
-    internalErrorMessage(12, at(opening->fileNameIndex(), opening), nullptr, nullptr, nullptr, 1);
+    internalErrorMessage(KT_OML_MSG_MEMORY_EXHAUSTED, at(opening->fileNameIndex(), opening),
+                         nullptr, nullptr, nullptr, 1);
     return;
   }
   int ordinal = 1;
@@ -199,14 +201,14 @@ void KtOMLFile::parseAttribute(KtOMLToken* listKeyword, std::int32_t sectionIDIn
       releaseToken(token);
       prefix = true;
     } else if (is(token, OML_TOKEN_ERROR)) {
-      internalErrorMessage(20, at(token->fileNameIndex(), token));
+      internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, at(token->fileNameIndex(), token));
       releaseToken(token);
     } else {
       if (keyword != nullptr) {
         char where[32];
         ktFormat(where, sizeof where, "%ld:%d", token->line(), token->position());
-        internalErrorMessage(48, at(keyword->fileNameIndex(), keyword), decodeIdeToken(keyword),
-                             decodeIdeToken(token), where);
+        internalErrorMessage(KT_OML_MSG_TWO_KEYWORDS, at(keyword->fileNameIndex(), keyword),
+                             decodeIdeToken(keyword), decodeIdeToken(token), where);
       }
       releaseToken(own);
       own = keyword = token;
@@ -220,7 +222,7 @@ void KtOMLFile::parseAttribute(KtOMLToken* listKeyword, std::int32_t sectionIDIn
   }
   // A closing bracket after a keyword or section belongs to the enclosing block.
   if (is(token, OML_TOKEN_CLOSE_BRACKET) && prefix) {
-    internalErrorMessage(20, at(token->fileNameIndex(), token));
+    internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, at(token->fileNameIndex(), token));
     pLookAheadToken_ = token;
     token = nullptr;
   } else if (isSkipSection(sectionIDIndex)) {
@@ -240,7 +242,7 @@ void KtOMLFile::parseAttribute(KtOMLToken* listKeyword, std::int32_t sectionIDIn
     releaseToken(token);
   } else if (is(keyword, OML_TOKEN_OBJTYPE)) {
     const std::int32_t id = token != nullptr ? checkSimpleScope(token) : -1;
-    if (token == nullptr) internalErrorMessage(20, here());
+    if (token == nullptr) internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, here());
     releaseToken(token);
     KtOMLToken* opening = is(lookAheadToken(), OML_TOKEN_OPEN_BRACKET) ? nextToken() : nullptr;
     parseObject(keyword, id, sectionIDIndex, path, owner, opening);
@@ -279,7 +281,8 @@ void KtOMLFile::parseObject(KtOMLToken* type, std::int32_t objectIDIndex,
 void KtOMLFile::parseField(KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
                            KtOMLSyntaxObject* owner, KtOMLToken* value, int ordinal) {
   if (isMalformedValue(value)) {
-    internalErrorMessage(20, value != nullptr ? at(value->fileNameIndex(), value) : here());
+    internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN,
+                         value != nullptr ? at(value->fileNameIndex(), value) : here());
     releaseToken(value);
     return;
   }
@@ -293,7 +296,7 @@ void KtOMLFile::parseField(KtOMLToken* keyword, std::int32_t sectionIDIndex, std
     if (inUncheckedSection_ == 0)
       field = positional = nthFieldDescrToken(owner, path, ordinal, value);
     if (field == nullptr) {
-      internalErrorMessage(23, at(value->fileNameIndex(), value));
+      internalErrorMessage(KT_OML_MSG_UNEXPECTED_VALUE, at(value->fileNameIndex(), value));
       releaseToken(value);
       return;
     }
@@ -326,10 +329,10 @@ void KtOMLFile::parseBuiltInField(KtOMLToken* field, KtOMLSyntaxObject* owner, K
     const std::int32_t id = checkSimpleScope(value);
     if (id >= 0) {
       if (owner->objectIDIndex() >= 0 && owner->objectIDIndex() != id)
-        internalErrorMessage(30, at(value->fileNameIndex(), value));
+        internalErrorMessage(KT_OML_MSG_DOUBLE_ID, at(value->fileNameIndex(), value));
       owner->objectIDIndex(id);
     }
-  } else if (checkSomething(value, OML_TOKEN_STRING, 5)) {
+  } else if (checkSomething(value, OML_TOKEN_STRING, KT_OML_MSG_STRING)) {
     const char* text = string(value->index());
     if (which == kInclude || which == kInput) {
       // The file is opened before anything more is read: its content stands in place of the
@@ -440,34 +443,40 @@ std::int32_t KtOMLFile::checkSimpleScope(const KtOMLToken* token) {
     if (pNumberIDs_ != nullptr) pNumberIDs_->remember(key, id);
     return id;
   }
-  internalErrorMessage(26, token != nullptr ? at(token->fileNameIndex(), token) : here());
+  internalErrorMessage(KT_OML_MSG_ID_EXPECTED,
+                       token != nullptr ? at(token->fileNameIndex(), token) : here());
   return -1;
 }
 
 // The right tag passes; a word gives 22 with its text; anything else 24 with the kind expected.
-bool KtOMLFile::checkSomething(KtOMLToken* value, KtOMLTokenTagEnum accepted, int kind) {
+bool KtOMLFile::checkSomething(KtOMLToken* value, KtOMLTokenTagEnum accepted,
+                               KtOMLMessageEnum kind) {
   if (is(value, accepted)) return true;
   if (isIdentifierToken(value))
-    internalErrorMessage(22, at(value->fileNameIndex(), value), decodeIdeToken(value));
+    internalErrorMessage(KT_OML_MSG_UNEXPECTED_IDENTIFIER, at(value->fileNameIndex(), value),
+                         decodeIdeToken(value));
   else
-    internalErrorMessage(24, value != nullptr ? at(value->fileNameIndex(), value) : here(),
-                         getStringResource(kind));
+    internalErrorMessage(KT_OML_MSG_EXPECTED,
+                         value != nullptr ? at(value->fileNameIndex(), value) : here(),
+                         ktOMLMessageText(kind));
   return false;
 }
 
 bool KtOMLFile::checkFieldType(const KtOMLDefField* def, KtOMLToken* value) {
   switch (def->fieldType) {
     case KT_FIELD_INTEGER:
-      return checkSomething(value, OML_TOKEN_INTEGER, 4);
+      return checkSomething(value, OML_TOKEN_INTEGER, KT_OML_MSG_INTEGER_NUMBER);
     case KT_FIELD_BOOLEAN:  // the value names true and false only
       if (is(value, OML_TOKEN_VALUE) && (value->index() == 0 || value->index() == 1)) return true;
       // Another word is named, and then what was expected is said.
       if (isIdentifierToken(value))
-        internalErrorMessage(22, at(value->fileNameIndex(), value), decodeIdeToken(value));
-      internalErrorMessage(24, at(value->fileNameIndex(), value), getStringResource(9));
+        internalErrorMessage(KT_OML_MSG_UNEXPECTED_IDENTIFIER, at(value->fileNameIndex(), value),
+                             decodeIdeToken(value));
+      internalErrorMessage(KT_OML_MSG_EXPECTED, at(value->fileNameIndex(), value),
+                           ktOMLMessageText(KT_OML_MSG_TRUE_OR_FALSE));
       return false;
     case KT_FIELD_STRING:
-      return checkSomething(value, OML_TOKEN_STRING, 5);
+      return checkSomething(value, OML_TOKEN_STRING, KT_OML_MSG_STRING);
     case KT_FIELD_OBJECT_REFERENCE: {
       if (is(value, OML_TOKEN_SCOPE)) return true;
       if (is(value, OML_TOKEN_INTEGER)) {  // a number names the object with that id
@@ -476,23 +485,23 @@ bool KtOMLFile::checkFieldType(const KtOMLDefField* def, KtOMLToken* value) {
         value->set(OML_TOKEN_SCOPE, id);
         return true;
       }
-      internalErrorMessage(26, at(value->fileNameIndex(), value));
+      internalErrorMessage(KT_OML_MSG_ID_EXPECTED, at(value->fileNameIndex(), value));
       return false;
     }
     case KT_FIELD_REAL:
-      return checkSomething(value, OML_TOKEN_REAL, 6);
+      return checkSomething(value, OML_TOKEN_REAL, KT_OML_MSG_REAL_NUMBER);
     case KT_FIELD_ENUM:
       if (is(value, OML_TOKEN_VALUE) &&
           KtOMLDefIndexList::contains(def->pIndexList, value->index()))
         return true;
-      internalErrorMessage(25, at(value->fileNameIndex(), value));
+      internalErrorMessage(KT_OML_MSG_WRONG_VALUE, at(value->fileNameIndex(), value));
       return false;
     case KT_FIELD_IP_ADDRESS:
-      return checkSomething(value, OML_TOKEN_IPADDRESS, 7);
+      return checkSomething(value, OML_TOKEN_IPADDRESS, KT_OML_MSG_IP_ADDRESS);
     case KT_FIELD_BINARY:
-      return checkSomething(value, OML_TOKEN_BINVALUE, 8);
+      return checkSomething(value, OML_TOKEN_BINVALUE, KT_OML_MSG_BYTE_SEQUENCE);
     default:
-      internalErrorMessage(21, at(value->fileNameIndex(), value));
+      internalErrorMessage(KT_OML_MSG_UNEXPECTED_FIELD, at(value->fileNameIndex(), value));
       return false;
   }
 }
@@ -530,11 +539,11 @@ KtOMLDefField* KtOMLFile::checkFieldSection(const KtOMLSyntaxObject* owner,
   if (first != nullptr && alike) return first;
   const char* name = decodeIdeToken(field);
   if (path == 0)
-    internalErrorMessage(46, at(field->fileNameIndex(), field), name,
+    internalErrorMessage(KT_OML_MSG_FIELD_PLACE, at(field->fileNameIndex(), field), name,
                          objTypeID(owner->objTypeIDIndex()));
   else
-    internalErrorMessage(47, at(field->fileNameIndex(), field), name, sectionID(sectionIDIndex),
-                         objTypeID(owner->objTypeIDIndex()));
+    internalErrorMessage(KT_OML_MSG_FIELD_PLACE_SECTION, at(field->fileNameIndex(), field), name,
+                         sectionID(sectionIDIndex), objTypeID(owner->objTypeIDIndex()));
   return nullptr;
 }
 
@@ -574,7 +583,13 @@ bool KtOMLFile::checkObjectSection(const KtOMLSyntaxObject* owner, std::int32_t 
     allowed = KtOMLDefIndexList::contains(types, object->objTypeIDIndex()) != 0;
   }
   if (allowed) return true;
-  const int code = (newDefaults ? 42 : 38) + (ownerDefaults ? 2 : 0) + (inSection ? 1 : 0);
+  // By (new object a defaults object) x (owner a defaults object) x (in a section).
+  static const KtOMLMessageEnum kCodes[2][2][2] = {
+      {{KT_OML_MSG_OBJECT_PLACE, KT_OML_MSG_OBJECT_PLACE_SECTION},
+       {KT_OML_MSG_OBJECT_PLACE_DEFAULTS, KT_OML_MSG_OBJECT_PLACE_DEFAULTS_SECTION}},
+      {{KT_OML_MSG_DEFAULTS_PLACE, KT_OML_MSG_DEFAULTS_PLACE_SECTION},
+       {KT_OML_MSG_DEFAULTS_PLACE_DEFAULTS, KT_OML_MSG_DEFAULTS_PLACE_DEFAULTS_SECTION}}};
+  const KtOMLMessageEnum code = kCodes[newDefaults][ownerDefaults][inSection];
   const Place place{object->fileNameIndex(), nullptr, object->line(), object->position()};
   const char* newType = objTypeID(object->objTypeIDIndex());
   const char* ownerType = objTypeID(owner->objTypeIDIndex());
@@ -624,13 +639,13 @@ std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken* section,
   }
   const char* name = decodeIdeToken(section);
   if (path == 0)
-    internalErrorMessage(35, at(section->fileNameIndex(), section), name,
+    internalErrorMessage(KT_OML_MSG_SECTION_IN_TYPE, at(section->fileNameIndex(), section), name,
                          objTypeID(owner->objTypeIDIndex()));
   else if (agreeing <= 1)
-    internalErrorMessage(36, at(section->fileNameIndex(), section), name, sectionID(currentSection),
-                         objTypeID(owner->objTypeIDIndex()));
+    internalErrorMessage(KT_OML_MSG_SECTION_IN_SECTION, at(section->fileNameIndex(), section), name,
+                         sectionID(currentSection), objTypeID(owner->objTypeIDIndex()));
   else
-    internalErrorMessage(37, at(section->fileNameIndex(), section), name,
-                         objTypeID(owner->objTypeIDIndex()));
+    internalErrorMessage(KT_OML_MSG_SECTION_IN_WILDCARD, at(section->fileNameIndex(), section),
+                         name, objTypeID(owner->objTypeIDIndex()));
   return path;
 }
