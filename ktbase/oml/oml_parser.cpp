@@ -15,6 +15,7 @@
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_id_memo.h"
 #include "ktbase/oml/oml_messages.h"
+#include "ktbase/oml/oml_section_path.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
 
@@ -49,18 +50,10 @@ bool isMalformedValue(const KtOMLToken* t) {
   }
 }
 
-std::uint32_t nibble(std::uint32_t path, int level) { return (path >> (4 * (level - 1))) & 15u; }
-
 // The level a path's next section takes: its lowest unused level (0 when all eight are used).
 int nextLevel(std::uint32_t path) {
-  for (int level = 1; level <= KT_OML_MAX_SECTION_LEVELS; ++level)
-    if (nibble(path, level) == 0) return level;
-  return 0;
-}
-
-// The mask of every level from `level` upward.
-std::uint32_t levelsFrom(int level) {
-  return level > KT_OML_MAX_SECTION_LEVELS ? 0u : 0xFFFFFFFFu << (4 * (level - 1));
+  const int depth = ktOMLPathDepth(path);
+  return depth < KT_OML_MAX_SECTION_LEVELS ? depth + 1 : 0;
 }
 
 // Two definitions of one field in different sections are alike when a value fits both.
@@ -610,7 +603,7 @@ std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken* section,
   if (isSkipSection(index)) return path;
   const KtOMLDefObjType* type = owner->pDefObjType();
   const int level = nextLevel(path);
-  if (index == kWildcardSection && level != 0) return path | KT_OML_WILDCARD << (4 * (level - 1));
+  if (index == kWildcardSection && level != 0) return ktOMLPathWith(path, level, KT_OML_WILDCARD);
   int agreeing = 0;
   if (type != nullptr && index != kWildcardSection && path == 0) {
     if (const KtOMLDefSection* s = KtOMLDefSection::find(type->pSectionList, index))
@@ -629,7 +622,7 @@ std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken* section,
         const KtOMLDefSection* sub = pass == 0 ? KtOMLDefSection::find(s->pSubSectionList, index)
                                                : uniqueSectionBelow(type, s, index);
         if (sub == nullptr) continue;
-        const std::uint32_t code = sub->sectionPath & (mask | levelsFrom(level));
+        const std::uint32_t code = sub->sectionPath & (mask | ktOMLPathLevelsFrom(level));
         alike = alike && (!found || code == result);
         result = code;
         found = true;

@@ -6,12 +6,11 @@
 
 #include "ktbase/containers/hash_table.h"
 #include "ktbase/files/string_pool.h"
+#include "ktbase/oml/oml_section_path.h"
 
 namespace {
 
 constexpr std::int16_t kMaxFieldsPerList = INT16_MAX;
-
-std::uint32_t nibble(std::uint32_t code, int level) { return (code >> (4 * (level - 1))) & 15u; }
 
 // The lookup of a name that may be null, in a pool that may be missing.
 std::int32_t lookupIn(const KtStringPool* pool, const char* name) {
@@ -84,24 +83,20 @@ KtOMLDefSection* KtOMLDefSection::find(KtOMLDefSection* list, std::int32_t secti
   return nullptr;
 }
 
-int KtOMLDefSection::level() const {
-  int level = 0;
-  while (level < KT_OML_MAX_SECTION_LEVELS && nibble(sectionPath, level + 1) != 0) ++level;
-  return level;
-}
+int KtOMLDefSection::level() const { return ktOMLPathDepth(sectionPath); }
 
 KtOMLDefSection* KtOMLDefObjType::sectionWithCode(std::uint32_t code) const {
   KtOMLDefSection* list = pSectionList;
   KtOMLDefSection* found = nullptr;
   for (int level = 1; level <= KT_OML_MAX_SECTION_LEVELS; ++level) {
-    std::uint32_t ordinal = nibble(code, level);
+    std::uint32_t ordinal = ktOMLPathLevel(code, level);
     if (ordinal == 0) {
       // Every level above an empty one must be empty too.
       return code >> (4 * (level - 1)) == 0 ? found : nullptr;
     }
     found = nullptr;
     for (KtOMLDefSection* s = list; s != nullptr; s = s->pNext)
-      if (nibble(s->sectionPath, level) == ordinal) {
+      if (ktOMLPathLevel(s->sectionPath, level) == ordinal) {
         found = s;
         break;
       }
@@ -116,9 +111,9 @@ namespace {
 // The sibling that comes after `section` in code order (lists hold the newest first), or null.
 KtOMLDefSection* siblingAfter(KtOMLDefSection* list, const KtOMLDefSection* section) {
   const int level = section->level();
-  const std::uint32_t wanted = nibble(section->sectionPath, level) + 1;
+  const std::uint32_t wanted = ktOMLPathLevel(section->sectionPath, level) + 1;
   for (; list != nullptr; list = list->pNext)
-    if (nibble(list->sectionPath, level) == wanted) return list;
+    if (ktOMLPathLevel(list->sectionPath, level) == wanted) return list;
   return nullptr;
 }
 
@@ -133,7 +128,7 @@ KtOMLDefSection* oldestOf(KtOMLDefSection* list) {
 std::uint32_t ktOMLSectionPathMask(std::uint32_t path) {
   std::uint32_t mask = 0;
   for (int level = 1; level <= KT_OML_MAX_SECTION_LEVELS; ++level)
-    if (nibble(path, level) != KT_OML_WILDCARD) mask |= 15u << (4 * (level - 1));
+    if (ktOMLPathLevel(path, level) != KT_OML_WILDCARD) mask = ktOMLPathWith(mask, level, 15u);
   return mask;
 }
 
@@ -419,7 +414,7 @@ KtOMLDefSection* KtOMLStatic::addSection(KtOMLDefObjType* type, KtOMLDefSection*
   // The level the new section takes, and its ordinal there: the newest sibling has the highest.
   int level = parent != nullptr ? parent->level() + 1 : 1;
   if (level > KT_OML_MAX_SECTION_LEVELS) return nullptr;
-  std::uint32_t ordinal = *list != nullptr ? nibble((*list)->sectionPath, level) + 1 : 1;
+  std::uint32_t ordinal = *list != nullptr ? ktOMLPathLevel((*list)->sectionPath, level) + 1 : 1;
   if (ordinal > KT_OML_MAX_SECTIONS_PER_LEVEL) return nullptr;
   KtOMLDefSection* section = new (std::nothrow) KtOMLDefSection{};
   if (section == nullptr) return nullptr;
@@ -429,8 +424,8 @@ KtOMLDefSection* KtOMLStatic::addSection(KtOMLDefObjType* type, KtOMLDefSection*
     return nullptr;
   }
   section->sectionIDIndex = index;
-  section->sectionPath = (parent != nullptr ? parent->sectionPath : 0u) | ordinal
-                                                                              << (4 * (level - 1));
+  section->sectionPath =
+      ktOMLPathWith(parent != nullptr ? parent->sectionPath : 0u, level, ordinal);
   section->pParent = parent;
   section->pNext = *list;
   *list = section;

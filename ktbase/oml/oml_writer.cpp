@@ -9,6 +9,7 @@
 #include "ktbase/files/format.h"
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_bin_value.h"
+#include "ktbase/oml/oml_binary.h"
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_object.h"
 #include "ktbase/oml/oml_static.h"
@@ -169,12 +170,12 @@ void KtOMLFile::writeBinaryKtChar(char c) { writeBinary(&c, 1); }
 // most significant first.
 void KtOMLFile::writeBinaryIndex(char tag, std::int32_t value) {
   const std::uint32_t bits = static_cast<std::uint32_t>(value);
-  if (bits <= 255) {
-    const char bytes[2] = {static_cast<char>(tag | 0x20), static_cast<char>(bits)};
+  if (ktOMLFitsShortForm(value)) {
+    const char bytes[2] = {static_cast<char>(ktOMLShortTag(tag)), static_cast<char>(bits)};
     writeBinary(bytes, 2);
     return;
   }
-  const char bytes[5] = {static_cast<char>(tag & ~0x20), static_cast<char>(bits >> 24),
+  const char bytes[5] = {static_cast<char>(ktOMLLongTag(tag)), static_cast<char>(bits >> 24),
                          static_cast<char>(bits >> 16), static_cast<char>(bits >> 8),
                          static_cast<char>(bits)};
   writeBinary(bytes, 5);
@@ -190,18 +191,18 @@ void KtOMLFile::writeBinaryReal(double value) {
     mantissa = 0;
   } else if (std::isinf(value)) {
     mantissa = value > 0 ? 1 : -1;
-    exponent = 999;
+    exponent = KT_OML_REAL_INFINITE_EXPONENT;
   } else if (value > 0) {
-    while (value < 1e7) value *= 10, --exponent;
-    while (value > 1e8) value /= 10, ++exponent;
+    while (value < KT_OML_REAL_MANTISSA_LOW) value *= 10, --exponent;
+    while (value > KT_OML_REAL_MANTISSA_HIGH) value /= 10, ++exponent;
     mantissa = static_cast<std::int32_t>(std::llround(value));
   } else if (value < 0) {
-    while (value > -1e7) value *= 10, --exponent;
-    while (value < -1e8) value /= 10, ++exponent;
+    while (value > -KT_OML_REAL_MANTISSA_LOW) value *= 10, --exponent;
+    while (value < -KT_OML_REAL_MANTISSA_HIGH) value /= 10, ++exponent;
     mantissa = static_cast<std::int32_t>(std::llround(value));
   }
-  writeBinaryIndex('R', mantissa);
-  writeBinaryIndex('R', exponent);
+  writeBinaryIndex(KT_OML_TAG_REAL, mantissa);
+  writeBinaryIndex(KT_OML_TAG_REAL, exponent);
 }
 
 // `opening`, the text (with backslashes and double quotes escaped when asked), a double quote.
@@ -211,11 +212,11 @@ void KtOMLFile::writeBinaryText(char opening, const char* text, bool escaped) {
   for (const char* p = text; *p != 0; ++p) {
     if (!escaped || (*p != '\\' && *p != '"')) continue;
     if (p > run) writeBinary(run, static_cast<int>(p - run));
-    writeBinaryKtChar('\\');
+    writeBinaryKtChar(KT_OML_ESCAPE);
     run = p;
   }
   if (*run != 0) writeBinary(run, static_cast<int>(std::strlen(run)));
-  writeBinaryKtChar('"');
+  writeBinaryKtChar(KT_OML_TEXT_END);
 }
 
 // A string in text: backslash, double quote and carriage return escaped; a carriage return
@@ -254,7 +255,7 @@ std::int32_t KtOMLFile::writerFieldIndex(const char* name) const { return fieldI
 
 void KtOMLFile::writeFieldName(const char* field) {
   if (binaryMode()) {
-    writeBinaryIndex('F', writerFieldIndex(orEmpty(field)));
+    writeBinaryIndex(KT_OML_TAG_FIELD, writerFieldIndex(orEmpty(field)));
     return;
   }
   writeIndentation();
@@ -271,8 +272,8 @@ void KtOMLFile::writeBlancLine() {
 
 void KtOMLFile::writeObjectDefaultStart(const char* type) {
   if (binaryMode()) {
-    writeBinaryIndex('O', objTypeIDIndex(orEmpty(type)));
-    writeBinaryText('N', "defaults", false);
+    writeBinaryIndex(KT_OML_TAG_OBJTYPE, objTypeIDIndex(orEmpty(type)));
+    writeBinaryText(KT_OML_TAG_NAME, "defaults", false);
     return;
   }
   writeIndentation();
@@ -288,11 +289,11 @@ void KtOMLFile::writeObjectStart(const char* type, const KtOMLObject* object, in
     pIndexHashTable_->update(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(object)),
                              idOf(object));
   if (binaryMode()) {
-    writeBinaryIndex('O', objTypeIDIndex(orEmpty(type)));
+    writeBinaryIndex(KT_OML_TAG_OBJTYPE, objTypeIDIndex(orEmpty(type)));
     if (id) {
-      writeBinaryKtChar('N');
+      writeBinaryKtChar(KT_OML_TAG_NAME);
       writeInt64(idOf(object));
-      writeBinaryKtChar('"');
+      writeBinaryKtChar(KT_OML_TEXT_END);
     }
     return;
   }
@@ -313,8 +314,8 @@ void KtOMLFile::writeObjectStart(const char* type, const KtObject*, int oneline)
 
 void KtOMLFile::writeObjectStart(const char* type, const char* id, int oneline) {
   if (binaryMode()) {
-    writeBinaryIndex('O', objTypeIDIndex(orEmpty(type)));
-    if (id != nullptr) writeBinaryText('N', id, false);
+    writeBinaryIndex(KT_OML_TAG_OBJTYPE, objTypeIDIndex(orEmpty(type)));
+    if (id != nullptr) writeBinaryText(KT_OML_TAG_NAME, id, false);
     return;
   }
   writeIndentation();
@@ -330,7 +331,7 @@ void KtOMLFile::writeObjectStart(const char* type, const char* id, int oneline) 
 
 void KtOMLFile::writeSectionStart(const char* section, int oneline) {
   if (binaryMode()) {
-    writeBinaryIndex('S', writerSectionIndex(orEmpty(section)));
+    writeBinaryIndex(KT_OML_TAG_SECTION, writerSectionIndex(orEmpty(section)));
     return;
   }
   writeIndentation();
@@ -368,7 +369,7 @@ void KtOMLFile::writeClosingBracket() {
 void KtOMLFile::writeAttribute(const char* field, int value) {
   writeFieldName(field);
   if (binaryMode()) {
-    writeBinaryIndex('I', value);
+    writeBinaryIndex(KT_OML_TAG_INTEGER, value);
     return;
   }
   write(value);
@@ -403,7 +404,7 @@ void KtOMLFile::writeAttribute(const char* field, double value) {
 void KtOMLFile::writeAttribute(const char* field, const char* valueName) {
   writeFieldName(field);
   if (binaryMode()) {
-    writeBinaryIndex('E', valueIDIndex(orEmpty(valueName)));
+    writeBinaryIndex(KT_OML_TAG_VALUE, valueIDIndex(orEmpty(valueName)));
     return;
   }
   write(orEmpty(valueName));
@@ -413,7 +414,7 @@ void KtOMLFile::writeAttribute(const char* field, const char* valueName) {
 void KtOMLFile::writeStringAttribute(const char* field, const char* text) {
   writeFieldName(field);
   if (binaryMode()) {
-    writeBinaryText('"', orEmpty(text), true);
+    writeBinaryText(KT_OML_TAG_STRING, orEmpty(text), true);
     return;
   }
   writeQuoted(orEmpty(text));
@@ -423,7 +424,8 @@ void KtOMLFile::writeStringAttribute(const char* field, const char* text) {
 void KtOMLFile::writeBoolAttribute(const char* field, int value) {
   if (binaryMode()) {
     writeFieldName(field);
-    writeBinaryIndex('E', value != 0 ? 0 : 1);  // the value names true (0) and false (1)
+    writeBinaryIndex(KT_OML_TAG_VALUE,
+                     value != 0 ? 0 : 1);  // the value names true (0) and false (1)
     return;
   }
   writeAttribute(field, value != 0 ? "true" : "false");
@@ -432,7 +434,7 @@ void KtOMLFile::writeBoolAttribute(const char* field, int value) {
 void KtOMLFile::writeIPBytesAttribute(const char* field, std::uint32_t address) {
   writeFieldName(field);
   if (binaryMode()) {
-    writeBinaryIndex('P', static_cast<std::int32_t>(address));
+    writeBinaryIndex(KT_OML_TAG_ADDRESS, static_cast<std::int32_t>(address));
     return;
   }
   char text[20];
@@ -450,8 +452,8 @@ void KtOMLFile::writeAttribute(const char* field, const KtOMLBinValue* value) {
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(value->pByteSequence());
   writeFieldName(field);
   if (binaryMode()) {
-    writeBinaryKtChar('X');
-    writeBinaryIndex('I', n);
+    writeBinaryKtChar(KT_OML_TAG_BYTES);
+    writeBinaryIndex(KT_OML_TAG_INTEGER, n);
     for (std::int32_t done = 0; done < n; done += 200)
       writeBinary(value->pByteSequence() + done, n - done < 200 ? n - done : 200);
     return;
@@ -496,15 +498,15 @@ void KtOMLFile::writeObjectAddress(const KtOMLObject* object, const KtOMLObject*
   const bool binary = binaryMode();
   if (object == nullptr) {
     if (binary)
-      writeBinaryText('$', "", false);
+      writeBinaryText(KT_OML_TAG_SCOPE, "", false);
     else
       write("$");
     return;
   }
   if (context != nullptr && ownerOf(object) == ownerOf(context)) {
-    if (binary) writeBinaryKtChar('N');
+    if (binary) writeBinaryKtChar(KT_OML_TAG_NAME);
     writeInt64(idOf(object));
-    if (binary) writeBinaryKtChar('"');
+    if (binary) writeBinaryKtChar(KT_OML_TEXT_END);
     return;
   }
   // The chain's length first, then each id from the top down (the chain is short).
@@ -514,7 +516,7 @@ void KtOMLFile::writeObjectAddress(const KtOMLObject* object, const KtOMLObject*
     if (o == pTopLevelObject_) break;
   }
   if (binary)
-    writeBinaryKtChar('$');
+    writeBinaryKtChar(KT_OML_TAG_SCOPE);
   else
     write("$");
   for (int level = depth - 1; level >= 0; --level) {
@@ -528,7 +530,7 @@ void KtOMLFile::writeObjectAddress(const KtOMLObject* object, const KtOMLObject*
     }
     writeInt64(idOf(o));
   }
-  if (binary) writeBinaryKtChar('"');
+  if (binary) writeBinaryKtChar(KT_OML_TEXT_END);
 }
 
 void KtOMLFile::writeAttribute(const char* field, KtOMLObject* object, const KtOMLObject* context,
@@ -548,9 +550,9 @@ void KtOMLFile::writeReferenceAttribute(const char* field, const char* reference
   const char* text = orEmpty(reference);
   if (binaryMode()) {
     if (text[0] == '$')
-      writeBinaryText('$', text + 1, false);
+      writeBinaryText(KT_OML_TAG_SCOPE, text + 1, false);
     else
-      writeBinaryText('N', text, false);
+      writeBinaryText(KT_OML_TAG_NAME, text, false);
     return;
   }
   write(text);
