@@ -22,6 +22,11 @@ bool isDirectory(int descriptor) {
   return ::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool isRegularFile(int descriptor) {
+  struct stat status;
+  return ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 // Empties a regular file; devices and pipes have nothing to truncate.
 bool emptyRegularFile(int descriptor) {
   struct stat status;
@@ -36,6 +41,10 @@ void* ktOpenHandle(const char* name, KtOpenHow how) {
   switch (how) {
     case KtOpenHow::kReadExisting:
       flags |= O_RDONLY;
+      break;
+    case KtOpenHow::kReadRegular:
+      // Without O_NONBLOCK, opening a FIFO waits for a writer; a regular file reads the same.
+      flags |= O_RDONLY | O_NONBLOCK;
       break;
     case KtOpenHow::kWriteTruncate:
       flags |= O_WRONLY | O_CREAT;
@@ -56,6 +65,7 @@ void* ktOpenHandle(const char* name, KtOpenHow how) {
   while (locked != 0 && errno == EINTR);
   // A directory opens for reading on POSIX, but it is no file to read.
   if (locked != 0 || isDirectory(descriptor) ||
+      (how == KtOpenHow::kReadRegular && !isRegularFile(descriptor)) ||
       (how == KtOpenHow::kWriteTruncate && !emptyRegularFile(descriptor))) {
     ::close(descriptor);
     return KT_INVALID_HANDLE;
@@ -97,6 +107,17 @@ bool ktWriteAll(void* handle, const void* bytes, std::size_t count, std::size_t*
 
 bool ktSeekEnd(void* handle) {
   return ktIsValidHandle(handle) && ::lseek(ktDescriptorOf(handle), 0, SEEK_END) >= 0;
+}
+
+bool ktFileStatus(void* handle, std::uint64_t* device, std::uint64_t* inode, std::uint64_t* size,
+                  bool* regular) {
+  struct stat status;
+  if (!ktIsValidHandle(handle) || ::fstat(ktDescriptorOf(handle), &status) != 0) return false;
+  *device = static_cast<std::uint64_t>(status.st_dev);
+  *inode = static_cast<std::uint64_t>(status.st_ino);
+  *size = status.st_size > 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+  *regular = S_ISREG(status.st_mode);
+  return true;
 }
 
 bool ktFileIdentity(void* handle, std::uint64_t* device, std::uint64_t* inode) {

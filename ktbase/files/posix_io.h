@@ -9,6 +9,7 @@
 
 enum class KtOpenHow : int {
   kReadExisting,       // read; the file must exist
+  kReadRegular,        // read; the file must exist and be a regular file (never waits to open)
   kWriteTruncate,      // write; created or truncated
   kReadWriteCreate,    // read and write; opened or created, never truncated
   kReadWriteExisting,  // read and write; the file must exist
@@ -40,5 +41,8 @@ bool ktSeekEnd(void* handle);
 // The device and inode of the open file: one file reached by two names has one identity. False
 // when the system cannot tell.
 bool ktFileIdentity(void* handle, std::uint64_t* device, std::uint64_t* inode);
+// The same, with the file's size and whether it is a regular file, in one call.
+bool ktFileStatus(void* handle, std::uint64_t* device, std::uint64_t* inode, std::uint64_t* size,
+                  bool* regular);
 
 #endif  // KTBASE_FILES_POSIX_IO_H

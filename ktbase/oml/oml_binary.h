@@ -11,19 +11,19 @@
 #include <cstdint>
 
 // The tags, in their upper-case (long) form.
-constexpr unsigned char KT_OML_TAG_SECTION = 'S';   // a section's index
-constexpr unsigned char KT_OML_TAG_FIELD = 'F';     // a field's index
-constexpr unsigned char KT_OML_TAG_OBJTYPE = 'O';   // an object type's index
-constexpr unsigned char KT_OML_TAG_VALUE = 'E';     // an enumeration value's index
-constexpr unsigned char KT_OML_TAG_INTEGER = 'I';   // an integer; also the length of a sequence
-constexpr unsigned char KT_OML_TAG_REAL = 'R';      // the mantissa, then 'R' and the exponent
-constexpr unsigned char KT_OML_TAG_ADDRESS = 'P';   // four bytes; 'p' and d stands for 0.0.0.d
-constexpr unsigned char KT_OML_TAG_BYTES = 'X';     // 'I' and the length, then the bytes
-constexpr unsigned char KT_OML_TAG_STRING = '"';    // escaped text up to an unescaped '"'
-constexpr unsigned char KT_OML_TAG_NAME = 'N';      // an object name or scope, up to '"'
-constexpr unsigned char KT_OML_TAG_SCOPE = '$';     // a full scope, up to '"'
-constexpr unsigned char KT_OML_TEXT_END = '"';      // ends strings, names and scopes
-constexpr unsigned char KT_OML_ESCAPE = '\\';       // in a string: the next byte as it stands
+constexpr unsigned char KT_OML_TAG_SECTION = 'S';  // a section's index
+constexpr unsigned char KT_OML_TAG_FIELD = 'F';    // a field's index
+constexpr unsigned char KT_OML_TAG_OBJTYPE = 'O';  // an object type's index
+constexpr unsigned char KT_OML_TAG_VALUE = 'E';    // an enumeration value's index
+constexpr unsigned char KT_OML_TAG_INTEGER = 'I';  // an integer; also the length of a sequence
+constexpr unsigned char KT_OML_TAG_REAL = 'R';     // the mantissa, then 'R' and the exponent
+constexpr unsigned char KT_OML_TAG_ADDRESS = 'P';  // four bytes; 'p' and d stands for 0.0.0.d
+constexpr unsigned char KT_OML_TAG_BYTES = 'X';    // 'I' and the length, then the bytes
+constexpr unsigned char KT_OML_TAG_STRING = '"';   // escaped text up to an unescaped '"'
+constexpr unsigned char KT_OML_TAG_NAME = 'N';     // an object name or scope, up to '"'
+constexpr unsigned char KT_OML_TAG_SCOPE = '$';    // a full scope, up to '"'
+constexpr unsigned char KT_OML_TEXT_END = '"';     // ends strings, names and scopes
+constexpr unsigned char KT_OML_ESCAPE = '\\';      // in a string: the next byte as it stands
 
 // The one-byte form of a tag, and the long form.
 constexpr unsigned char ktOMLShortTag(unsigned char tag) { return tag | 0x20; }

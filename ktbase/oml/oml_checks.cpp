@@ -8,10 +8,9 @@
 
 #include "ktbase/containers/hash_table.h"
 #include "ktbase/files/format.h"
-#include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_file.h"
-#include "ktbase/oml/oml_id_memo.h"
 #include "ktbase/oml/oml_messages.h"
+#include "ktbase/oml/oml_names.h"
 #include "ktbase/oml/oml_object.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
@@ -51,24 +50,9 @@ void KtOMLFile::collectDefaultFields(KtOMLSyntaxObject* object) {
   }
 }
 
-std::int32_t KtOMLFile::joinedID(std::int32_t parent, const char* child) {
-  const char* scope = objectID(parent);
-  if (!scratchReset() || !scratchAppend(scope, static_cast<std::int64_t>(std::strlen(scope))) ||
-      !scratchPush(',') || !scratchAppend(child, static_cast<std::int64_t>(std::strlen(child))))
-    return -1;
-  const std::int32_t id = storeObjectIDIndex(scratchText());
-  if (id < 0) memoryExhausted();
-  return id;
-}
-
 std::int32_t KtOMLFile::joinedID(std::int32_t parent, std::int32_t child) {
-  const std::uint64_t key = KtOMLIdMemo::pair(parent, child);
-  std::int32_t id = pJoinedIDs_ != nullptr ? pJoinedIDs_->find(key) : -1;
-  if (id >= 0) return id;
-  id = joinedID(parent, objectID(child));
-  if (id < 0) return id;
-  if (pJoinedIDs_ == nullptr) pJoinedIDs_ = new (std::nothrow) KtOMLIdMemo;
-  if (pJoinedIDs_ != nullptr) pJoinedIDs_->remember(key, id);
+  const std::int32_t id = pObjectIDPool_->join(parent, child);
+  if (id < 0) memoryExhausted();
   return id;
 }
 
@@ -92,10 +76,10 @@ void KtOMLFile::collectObjects(KtOMLSyntaxObject* object, std::int32_t scope,
     if (sub->objectIDIndex() >= 0) {
       full = joinedID(scope, sub->objectIDIndex());
     } else {
-      char number[16];
-      *std::to_chars(number, number + sizeof number - 1, counter).ptr = 0;
+      const std::int32_t anonymous = pObjectIDPool_->storeNumber(counter);
       counter = counter > INT32_MIN ? counter - 1 : counter;
-      full = joinedID(scope, number);
+      full = anonymous >= 0 ? joinedID(scope, anonymous) : -1;
+      if (anonymous < 0) memoryExhausted();
     }
     if (full < 0) return;
     collectObjects(sub, full, counter);
@@ -129,11 +113,8 @@ void KtOMLFile::checkObjectDefinition(KtOMLSyntaxField* field, std::int32_t scop
   KtOMLToken* value = field->pValueToken();
   if (value == nullptr || value->tag() != OML_TOKEN_SCOPE) return;
   std::int32_t id = value->index();
-  // Only relative ids are remembered as children: a hit needs no look at the text.
-  const std::int32_t known =
-      pJoinedIDs_ != nullptr ? pJoinedIDs_->find(KtOMLIdMemo::pair(scope, id)) : -1;
-  if (known >= 0 || objectID(id)[0] != '$') {
-    id = known >= 0 ? known : joinedID(scope, id);
+  if (!pObjectIDPool_->isAbsolute(id)) {
+    id = joinedID(scope, id);
     if (id < 0) return;
     value->set(OML_TOKEN_SCOPE, id);
   }

@@ -4,8 +4,8 @@
 
 #include "ktbase/files/format.h"
 #include "ktbase/files/platform.h"
-#include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_lexer.h"
 #include "ktbase/oml/oml_messages.h"
 
 namespace {
@@ -18,9 +18,30 @@ KtOMLFile::Place KtOMLFile::here() const {
   return Place{fileNameIndex(), nullptr, line(), position()};
 }
 
-KtOMLFile::Place KtOMLFile::at(std::int32_t fileNameIndex, const KtOMLToken* token) const {
-  if (token == nullptr) return here();
-  return Place{fileNameIndex, nullptr, token->line(), token->position()};
+void KtOMLFile::memoryExhausted() {
+  internalErrorMessage(KT_OML_MSG_MEMORY_EXHAUSTED, here(), nullptr, nullptr, nullptr, 1);
+}
+
+void KtOMLFile::countInput(std::int64_t bytes) {
+  bytesRead_ += bytes;
+  if (bytesRead_ < nextProgress_) return;
+  nextProgress_ = bytesRead_ + (1 << 20);
+  vReadProgress(bytesRead_);
+}
+
+void KtOMLFile::vReadProgress(std::int64_t) {}
+
+std::int32_t KtOMLFile::line() const { return pLexer_ != nullptr ? pLexer_->line() : -1; }
+
+int KtOMLFile::position() const { return pLexer_ != nullptr ? pLexer_->position() : -1; }
+
+std::int32_t KtOMLFile::fileNameIndex() const {
+  return pLexer_ != nullptr ? pLexer_->fileNameIndex() : -1;
+}
+
+const char* KtOMLFile::pFileNameString() const {
+  const std::int32_t index = fileNameIndex();
+  return index >= 0 ? string(index) : "";
 }
 
 char* KtOMLFile::formatMessage(const char* format, const char* a, const char* b, const char* c) {
@@ -43,10 +64,7 @@ void KtOMLFile::internalErrorMessage(KtOMLMessageEnum code, const Place& place, 
   errorCode_ = KT_FILE_READ_ERROR;
   const bool placed = place.line >= 0;
   const char* file = place.fileName;
-  if (file == nullptr)
-    file = placed && place.fileNameIndex >= 0 && pStringPool_ != nullptr
-               ? pStringPool_->decode(place.fileNameIndex)
-               : "";
+  if (file == nullptr) file = placed && place.fileNameIndex >= 0 ? string(place.fileNameIndex) : "";
   vErrorMessage(file, placed ? place.line : -1, placed ? place.position : -1, code,
                 text != nullptr ? text : "", fatal);
   std::free(text);
@@ -58,9 +76,7 @@ void KtOMLFile::internalWarningMessage(KtOMLMessageEnum code, const Place& place
   if (fatalError_ != 0) return;
   ++numberOfWarnings_;
   const bool placed = place.line >= 0;
-  const char* file = placed && place.fileNameIndex >= 0 && pStringPool_ != nullptr
-                         ? pStringPool_->decode(place.fileNameIndex)
-                         : "";
+  const char* file = placed && place.fileNameIndex >= 0 ? string(place.fileNameIndex) : "";
   vWarningMessage(file, placed ? place.line : -1, placed ? place.position : -1, code,
                   text != nullptr ? text : ktOMLMessageText(code));
 }

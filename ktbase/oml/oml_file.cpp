@@ -1,5 +1,6 @@
 #include "ktbase/oml/oml_file.h"
-#include "ktbase/oml/oml_messages.h"
+
+#include <stdlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -10,22 +11,13 @@
 #include "ktbase/files/format.h"
 #include "ktbase/files/platform.h"
 #include "ktbase/files/string_pool.h"
-#include "ktbase/oml/oml_id_memo.h"
+#include "ktbase/oml/oml_lexer.h"
+#include "ktbase/oml/oml_messages.h"
+#include "ktbase/oml/oml_names.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
 
-namespace {
-
-// The entry an object id carries: the syntax object that defines it and the object built for
-// it. Entries live in the reader's blocks.
-struct ObjectIDEntry {
-  KtOMLSyntaxObject* syntaxObject;
-  KtObject* object;
-};
-
-}  // namespace
-
-// A block of the memory the syntax tree and the id entries are carved from.
+// A block of the memory the syntax tree is carved from.
 struct KtOMLFile::Block {
   Block* next;
   std::size_t size;
@@ -46,12 +38,11 @@ KtOMLFile::~KtOMLFile() {
   pOMLStatic_ = nullptr;
   pOMLExtension_ = nullptr;
   delete pIndexHashTable_;
+  delete pLexer_;
   std::free(pErrorStringBuffer_);
   std::free(pWarningStringBuffer_);
-  for (int i = 0; i < spareTokenCount_; ++i) delete spareTokens_[i];
-  std::free(pBracketStack_);
-  std::free(scratch_);
-  std::free(wordCache_);
+  std::free(includeRoot_);
+  std::free(resolvedRoot_);
 }
 
 void KtOMLFile::init() {
@@ -63,19 +54,13 @@ void KtOMLFile::init() {
   maxNumberOfWarnings_ = 32000;
   pErrorStringBuffer_ = pWarningStringBuffer_ = nullptr;
   errorStringBufferSize_ = warningStringBufferSize_ = 0;
-  inUncheckedSection_ = fatalError_ = oneline_ = 0;
+  fatalError_ = oneline_ = 0;
   indent_ = 0;
   errorCode_ = KT_FILE_OK;
-  ignoreField_ = 0;
-  pStringPool_ = pUnknownSectionIDPool_ = pUnknownFieldIDPool_ = nullptr;
-  pUncheckedFieldIDPool_ = pObjectIDPool_ = nullptr;
-  pNumberIDs_ = pJoinedIDs_ = nullptr;
+  pStringPool_ = pUnknownSectionIDPool_ = pUnknownFieldIDPool_ = pUncheckedFieldIDPool_ = nullptr;
+  pObjectIDPool_ = nullptr;
   saveMode_ = KT_FILE_READ;
-  pFileDescriptor_ = nullptr;
-  pBracketStack_ = nullptr;
-  bracketLevel_ = 0;
-  bracketSkipLevel_ = -1;
-  pLookAheadToken_ = nullptr;
+  pLexer_ = nullptr;
   pSyntaxTree_ = nullptr;
   pTopLevelObject_ = nullptr;
   topLevelObjectIDIndex_ = -1;
@@ -83,24 +68,25 @@ void KtOMLFile::init() {
   expectedTopLevelObjTypeIDIndex_ = -1;
   pAuxCLIBuffer_ = nullptr;
   pPreviousPathName_ = nullptr;
-  bracketCapacity_ = 0;
+  includeMode_ = KT_OML_INCLUDE_ANYWHERE;
+  includeRoot_ = nullptr;
+  resolvedRoot_ = nullptr;
+  rootResolved_ = 0;
   errorStringLength_ = warningStringLength_ = 0;
-  openFileCount_ = 0;
-  pAuxFile_ = nullptr;
-  skipping_ = 0;
   parseDepth_ = 0;
-  numberText_[0] = 0;
   topLevelMet_ = 0;
   blocks_ = nullptr;
   blockNext_ = blockEnd_ = nullptr;
-  spareTokenCount_ = 0;
-  scratch_ = nullptr;
-  scratchLength_ = scratchCapacity_ = 0;
+  numberText_[0] = 0;
   pOutput_ = nullptr;
   outputLength_ = 0;
   bytesRead_ = 0;
   nextProgress_ = 1 << 20;
-  wordCache_ = nullptr;
+}
+
+KtOMLLexer* KtOMLFile::lexer() {
+  if (pLexer_ == nullptr) pLexer_ = new (std::nothrow) KtOMLLexer(*this);
+  return pLexer_;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -120,6 +106,8 @@ KtFileCodeEnum KtOMLFile::readOMLFile(const char* fileName, KtOMLStatic* grammar
   return numberOfErrors_ == 0 && error() == 0 ? KT_FILE_OK : errorCode_;
 }
 
+// The reader's pools start empty and grow with what the file holds: a reading costs what the
+// file costs, not what the grammar's sizes promise.
 void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObject,
                            std::int32_t expectedObjTypeIDIndex, int makeIndexHashTable) {
   pOMLStatic_ = grammar;
@@ -127,7 +115,7 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
   pAuxCLIBuffer(nullptr);
   numberOfErrors_ = numberOfWarnings_ = 0;
   indent_ = 0;
-  inUncheckedSection_ = fatalError_ = oneline_ = 0;
+  fatalError_ = oneline_ = 0;
   errorCode_ = KT_FILE_OK;
   if (pErrorStringBuffer_ != nullptr) pErrorStringBuffer_[0] = 0;
   if (pWarningStringBuffer_ != nullptr) pWarningStringBuffer_[0] = 0;
@@ -136,29 +124,25 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
   destroyTree();
   releasePools();
   releaseBlocks();
-  ignoreField_ = 0;
   parseDepth_ = 0;
-  forgetWords();
   bytesRead_ = 0;
   nextProgress_ = 1 << 20;
-  bracketSkipLevel_ = -1;
+  std::free(resolvedRoot_);
+  resolvedRoot_ = nullptr;
+  rootResolved_ = 0;
   pTopLevelObject_ = nullptr;
   topLevelObjectIDIndex_ = -1;
   pExpectedTopLevelObject_ = expectedTopLevelObject;
   expectedTopLevelObjTypeIDIndex_ = expectedObjTypeIDIndex;
   if (grammar != nullptr) {
-    pStringPool_ =
-        new (std::nothrow) KtStringPool(grammar->stringHashSize(), grammar->stringPoolSize(), 1, 0);
-    pUnknownSectionIDPool_ = new (std::nothrow)
-        KtStringPool(grammar->sectionIDHashSize(), grammar->sectionIDPoolSize(), 0, 0);
-    pUnknownFieldIDPool_ = new (std::nothrow)
-        KtStringPool(grammar->fieldIDHashSize(), grammar->fieldIDPoolSize(), 0, 0);
-    pUncheckedFieldIDPool_ = new (std::nothrow)
-        KtStringPool(grammar->fieldIDHashSize(), grammar->fieldIDPoolSize(), 0, 0);
-    pObjectIDPool_ = new (std::nothrow)
-        KtStringPool(grammar->objectIDHashSize(), grammar->objectIDPoolSize(), 1, 1);
-    if (pObjectIDPool_ != nullptr) pObjectIDPool_->update("defaults");
+    pStringPool_ = new (std::nothrow) KtOMLNamePool(false);
+    pUnknownSectionIDPool_ = new (std::nothrow) KtOMLNamePool(true);
+    pUnknownFieldIDPool_ = new (std::nothrow) KtOMLNamePool(true);
+    pUncheckedFieldIDPool_ = new (std::nothrow) KtOMLNamePool(true);
+    pObjectIDPool_ = new (std::nothrow) KtOMLIdPool;
+    if (pObjectIDPool_ != nullptr) pObjectIDPool_->store("defaults");
   }
+  if (KtOMLLexer* l = lexer()) l->start(grammar, saveMode_ == KT_FILE_READ_BINARY);
   if (makeIndexHashTable != 0) {
     if (pIndexHashTable_ == nullptr && grammar != nullptr)
       pIndexHashTable_ = new (std::nothrow) KtIndexHashTable(grammar->objectIDHashSize());
@@ -170,16 +154,10 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
 
 // The pools stay as long as a syntax tree does, whose nodes name things through them.
 void KtOMLFile::cleanup() {
-  while (pFileDescriptor_ != nullptr) popFile();
-  bracketLevel_ = 0;
-  releaseToken(pLookAheadToken_);
-  pLookAheadToken_ = nullptr;
+  if (pLexer_ != nullptr) pLexer_->stop();
   // The built objects belong to the caller now: the ids forget them (their syntax objects stay
   // with the tree).
-  if (pObjectIDPool_ != nullptr)
-    for (std::int32_t i = 0; i < pObjectIDPool_->decodeTableMax(); ++i)
-      if (ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(pObjectIDPool_->pointer(i)))
-        entry->object = nullptr;
+  if (pObjectIDPool_ != nullptr) pObjectIDPool_->forgetObjects();
   if (numberOfErrors_ > 0) {
     if (pTopLevelObject_ != pExpectedTopLevelObject_) delete pTopLevelObject_;
     pTopLevelObject_ = nullptr;
@@ -211,9 +189,9 @@ void KtOMLFile::destroyTree() {
 void* KtOMLFile::allocateInBlocks(std::size_t size) {
   size = (size + 7) & ~static_cast<std::size_t>(7);
   if (static_cast<std::size_t>(blockEnd_ - blockNext_) < size || blockNext_ == nullptr) {
-    // Blocks of 64 KiB doubling up to 4 MiB, header included, so that large ones fill whole
+    // Blocks of 16 KiB doubling up to 4 MiB, header included, so that large ones fill whole
     // large pages.
-    std::size_t total = blocks_ != nullptr ? (blocks_->size + sizeof(Block)) * 2 : 64 * 1024;
+    std::size_t total = blocks_ != nullptr ? (blocks_->size + sizeof(Block)) * 2 : 16 * 1024;
     if (total > 4 * 1024 * 1024) total = 4 * 1024 * 1024;
     std::size_t blockSize = total - sizeof(Block);
     if (blockSize < size) blockSize = size;
@@ -240,40 +218,17 @@ void KtOMLFile::releaseBlocks() {
 }
 
 void KtOMLFile::releasePools() {
-  for (KtStringPool** pool : {&pStringPool_, &pUnknownSectionIDPool_, &pUnknownFieldIDPool_,
-                              &pUncheckedFieldIDPool_, &pObjectIDPool_}) {
+  for (KtOMLNamePool** pool :
+       {&pStringPool_, &pUnknownSectionIDPool_, &pUnknownFieldIDPool_, &pUncheckedFieldIDPool_}) {
     delete *pool;
     *pool = nullptr;
   }
-  for (KtOMLIdMemo** memo : {&pNumberIDs_, &pJoinedIDs_}) {
-    delete *memo;
-    *memo = nullptr;
-  }
+  delete pObjectIDPool_;
+  pObjectIDPool_ = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
 // The reader's pools and index lookups
-
-namespace {
-
-std::int32_t find(const KtStringPool* pool, const char* name) {
-  return pool != nullptr && name != nullptr ? pool->lookup(name) : -1;
-}
-
-std::int32_t store(KtStringPool* pool, const char* name) {
-  return pool != nullptr && name != nullptr ? pool->update(name) : -1;
-}
-
-const char* text(const KtStringPool* pool, std::int32_t index) {
-  return pool != nullptr ? pool->decode(index) : "";
-}
-
-// An index in a pool whose indexes follow `offset` others.
-std::int32_t after(std::int32_t offset, std::int32_t index) {
-  return index >= 0 ? offset + index : -1;
-}
-
-}  // namespace
 
 std::int32_t KtOMLFile::grammarSectionCount() const {
   return pOMLStatic_ != nullptr && pOMLStatic_->pSectionIDPool() != nullptr
@@ -287,21 +242,50 @@ std::int32_t KtOMLFile::grammarFieldCount() const {
              : 0;
 }
 
+namespace {
+
+std::int32_t lookup(const KtStringPool* pool, const char* name) {
+  return pool != nullptr && name != nullptr ? pool->lookup(name) : -1;
+}
+
+const char* text(const KtStringPool* pool, std::int32_t index) {
+  return pool != nullptr ? pool->decode(index) : "";
+}
+
+std::int32_t find(const KtOMLNamePool* pool, const char* name) {
+  return pool != nullptr ? pool->find(name) : -1;
+}
+
+std::int32_t store(KtOMLNamePool* pool, const char* name) {
+  return pool != nullptr ? pool->store(name) : -1;
+}
+
+const char* text(const KtOMLNamePool* pool, std::int32_t index) {
+  return pool != nullptr ? pool->text(index) : "";
+}
+
+// An index in a pool whose indexes follow `offset` others.
+std::int32_t after(std::int32_t offset, std::int32_t index) {
+  return index >= 0 ? offset + index : -1;
+}
+
+}  // namespace
+
 std::int32_t KtOMLFile::valueIDIndex(const char* name) const {
-  return pOMLStatic_ != nullptr ? find(pOMLStatic_->pValueIDPool(), name) : -1;
+  return pOMLStatic_ != nullptr ? lookup(pOMLStatic_->pValueIDPool(), name) : -1;
 }
 
 std::int32_t KtOMLFile::objTypeIDIndex(const char* name) const {
-  return pOMLStatic_ != nullptr ? find(pOMLStatic_->pObjTypeIDPool(), name) : -1;
+  return pOMLStatic_ != nullptr ? lookup(pOMLStatic_->pObjTypeIDPool(), name) : -1;
 }
 
 std::int32_t KtOMLFile::checkedFieldIDIndex(const char* name) const {
-  return pOMLStatic_ != nullptr ? find(pOMLStatic_->pFieldIDPool(), name) : -1;
+  return pOMLStatic_ != nullptr ? lookup(pOMLStatic_->pFieldIDPool(), name) : -1;
 }
 
 std::int32_t KtOMLFile::sectionIDIndex(const char* name) const {
   const std::int32_t known =
-      pOMLStatic_ != nullptr ? find(pOMLStatic_->pSectionIDPool(), name) : -1;
+      pOMLStatic_ != nullptr ? lookup(pOMLStatic_->pSectionIDPool(), name) : -1;
   return known >= 0 ? known : after(grammarSectionCount(), find(pUnknownSectionIDPool_, name));
 }
 
@@ -316,15 +300,18 @@ std::int32_t KtOMLFile::unknownFieldIDIndex(const char* name) const {
 
 std::int32_t KtOMLFile::stringIndex(const char* text) const { return find(pStringPool_, text); }
 
-std::int32_t KtOMLFile::objectIDIndex(const char* text) const { return find(pObjectIDPool_, text); }
+std::int32_t KtOMLFile::objectIDIndex(const char* text) const {
+  return pObjectIDPool_ != nullptr ? pObjectIDPool_->find(text) : -1;
+}
 
 std::int32_t KtOMLFile::storeStringIndex(const char* text) { return store(pStringPool_, text); }
 
 std::int32_t KtOMLFile::storeSectionIDIndex(const char* name) {
   const std::int32_t known = sectionIDIndex(name);
   if (known >= 0) return known;
-  forgetWords();  // the word is a section from now on
-  return after(grammarSectionCount(), store(pUnknownSectionIDPool_, name));
+  const std::int32_t index = after(grammarSectionCount(), store(pUnknownSectionIDPool_, name));
+  if (index >= 0 && pLexer_ != nullptr) pLexer_->declared(name);  // a section from now on
+  return index;
 }
 
 // A field met in unchecked mode: after the grammar's fields.
@@ -334,11 +321,14 @@ std::int32_t KtOMLFile::storeFieldIDIndex(const char* name) {
 }
 
 std::int32_t KtOMLFile::storeUnknownFieldIDIndex(const char* name) {
-  forgetWords();  // the word may be a declared field from now on
-  return store(pUnknownFieldIDPool_, name);
+  const std::int32_t index = store(pUnknownFieldIDPool_, name);
+  if (index >= 0 && pLexer_ != nullptr) pLexer_->declared(name);  // maybe a declared field now
+  return index;
 }
 
-std::int32_t KtOMLFile::storeObjectIDIndex(const char* text) { return store(pObjectIDPool_, text); }
+std::int32_t KtOMLFile::storeObjectIDIndex(const char* text) {
+  return pObjectIDPool_ != nullptr ? pObjectIDPool_->store(text) : -1;
+}
 
 const char* KtOMLFile::string(std::int32_t index) const { return text(pStringPool_, index); }
 
@@ -363,7 +353,9 @@ const char* KtOMLFile::fieldID(std::int32_t index) const {
   return text(pUncheckedFieldIDPool_, index - known);
 }
 
-const char* KtOMLFile::objectID(std::int32_t index) const { return text(pObjectIDPool_, index); }
+const char* KtOMLFile::objectID(std::int32_t index) const {
+  return pObjectIDPool_ != nullptr ? pObjectIDPool_->text(index) : "";
+}
 
 std::int32_t KtOMLFile::enumValue(std::int32_t index) const {
   return pOMLStatic_ != nullptr ? pOMLStatic_->enumValue(index) : 0;
@@ -377,37 +369,21 @@ KtOMLDefObjType* KtOMLFile::pObjTypeDefinition(std::int32_t index) const {
   return pOMLStatic_ != nullptr ? pOMLStatic_->pObjTypeDefinition(index) : nullptr;
 }
 
-// The entry of an id: made on demand (in the reader's blocks) when `make` is set.
-void* KtOMLFile::idEntry(std::int32_t index, bool make) const {
-  KtStringPool* pool = pObjectIDPool_;
-  if (pool == nullptr || index < 0 || index >= pool->decodeTableMax()) return nullptr;
-  void* entry = pool->pointer(index);
-  if (entry != nullptr || !make) return entry;
-  entry = const_cast<KtOMLFile*>(this)->allocateInBlocks(sizeof(ObjectIDEntry));
-  if (entry == nullptr) return nullptr;
-  *static_cast<ObjectIDEntry*>(entry) = ObjectIDEntry{nullptr, nullptr};
-  pool->pointer(index, entry);
-  return entry;
-}
-
 KtOMLSyntaxObject* KtOMLFile::pSyntaxObject(std::int32_t index) const {
-  const ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(idEntry(index, false));
-  return entry != nullptr ? entry->syntaxObject : nullptr;
+  return pObjectIDPool_ != nullptr ? pObjectIDPool_->syntaxObject(index) : nullptr;
 }
 
 KtOMLSyntaxObject* KtOMLFile::pSyntaxObject(std::int32_t index, KtOMLSyntaxObject* object) {
-  ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(idEntry(index, true));
-  return entry != nullptr ? entry->syntaxObject = object : nullptr;
+  return pObjectIDPool_ != nullptr && pObjectIDPool_->syntaxObject(index, object) ? object
+                                                                                  : nullptr;
 }
 
 KtObject* KtOMLFile::pObject(std::int32_t index) const {
-  const ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(idEntry(index, false));
-  return entry != nullptr ? entry->object : nullptr;
+  return pObjectIDPool_ != nullptr ? pObjectIDPool_->object(index) : nullptr;
 }
 
 KtObject* KtOMLFile::pObject(std::int32_t index, KtObject* object) {
-  ObjectIDEntry* entry = static_cast<ObjectIDEntry*>(idEntry(index, true));
-  return entry != nullptr ? entry->object = object : nullptr;
+  return pObjectIDPool_ != nullptr && pObjectIDPool_->object(index, object) ? object : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -440,22 +416,58 @@ char* KtOMLFile::stripBuffer(char* text) {
 }
 
 char** KtOMLFile::pAuxCLIBuffer(char** text) {
-  if (text != nullptr && *text != nullptr && pAuxFile_ == nullptr)
-    pAuxFile_ = new (std::nothrow) KtOpenFileList;
-  if (text == nullptr || *text == nullptr || pAuxFile_ == nullptr) {
-    delete pAuxFile_;
-    pAuxFile_ = nullptr;
-    return pAuxCLIBuffer_ = nullptr;
+  if (text == nullptr || *text == nullptr) text = nullptr;
+  KtOMLLexer* l = text != nullptr ? lexer() : pLexer_;
+  if (l != nullptr) l->auxText(text);
+  return pAuxCLIBuffer_ = l != nullptr && l->auxMode() ? text : nullptr;
+}
+
+const char* KtOMLFile::includeRoot(const char* folder) {
+  std::free(includeRoot_);
+  includeRoot_ = nullptr;
+  if (folder != nullptr && *folder != 0) {
+    includeRoot_ = static_cast<char*>(std::malloc(std::strlen(folder) + 1));
+    if (includeRoot_ != nullptr) std::strcpy(includeRoot_, folder);
   }
-  pAuxFile_->fileNameIndex = -1;
-  pAuxFile_->line = -1;
-  pAuxFile_->position = -1;
-  pAuxFile_->pCurrent = *text;
-  pAuxFile_->pBlock = nullptr;
-  pAuxFile_->pBinary = nullptr;
-  pAuxFile_->binaryCount = 0;
-  pAuxFile_->pNext = nullptr;
-  return pAuxCLIBuffer_ = text;
+  rootResolved_ = 0;
+  return includeRoot_;
+}
+
+const char* KtOMLFile::resolvedIncludeRoot() {
+  if (rootResolved_ != 0) return resolvedRoot_;
+  rootResolved_ = 1;
+  std::free(resolvedRoot_);
+  resolvedRoot_ = nullptr;
+  if (includeRoot_ != nullptr) {
+    resolvedRoot_ = ::realpath(includeRoot_, nullptr);
+  } else if (pStringPool_ != nullptr && pStringPool_->count() > 0) {
+    // The main file's name is the first the string pool holds.
+    const char* main = pStringPool_->text(0);
+    const char* slash = std::strrchr(main, '/');
+    if (slash == nullptr) {
+      resolvedRoot_ = ::realpath(".", nullptr);
+    } else {
+      const std::size_t n = static_cast<std::size_t>(slash - main) + 1;
+      char* folder = static_cast<char*>(std::malloc(n + 1));
+      if (folder != nullptr) {
+        std::memcpy(folder, main, n);
+        folder[n] = 0;
+        resolvedRoot_ = ::realpath(folder, nullptr);
+        std::free(folder);
+      }
+    }
+  }
+  return resolvedRoot_;
+}
+
+void KtOMLFile::previousPathName(const char* fileName) {
+  const int last = KtFile::searchForToken(fileName, "/\\:", '-');
+  char* buffer = pPreviousPathName();
+  if (buffer != pPreviousPathName_) return;
+  const std::size_t n = last >= 0 ? static_cast<std::size_t>(last) + 1 : 0;
+  const std::size_t kept = n < KT_FILE_NAME_SIZE - 1 ? n : KT_FILE_NAME_SIZE - 1;
+  std::memcpy(buffer, fileName, kept);
+  buffer[kept] = 0;
 }
 
 char* KtOMLFile::pPreviousPathName() {

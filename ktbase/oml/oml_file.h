@@ -30,7 +30,9 @@
 class KtIndexHashTable;
 class KtOMLBinValue;
 class KtOMLExtension;
-class KtOMLIdMemo;
+class KtOMLIdPool;
+class KtOMLLexer;
+class KtOMLNamePool;
 class KtOMLObject;
 class KtOMLStatic;
 class KtOMLSyntaxField;
@@ -42,27 +44,11 @@ struct KtOMLDefObjType;
 // The reader's message numbers, named in the library's own (not installed) message header.
 enum KtOMLMessageEnum : int;
 
-// One open input file: where reading stands in it. The innermost file is on top of the stack.
-struct KtOpenFileList {
-  std::int32_t fileNameIndex;   // in the reader's string pool, -1 without a name
-  std::int32_t line;            // text: lines read so far; binary: bytes read so far
-  std::int32_t position;        // text: characters taken from the current line
-  KtStringHandle lineBuffer;    // text: the current line, ending in one line feed
-  const char* pCurrent;         // text: the next unread character; null when exhausted
-  char* pBlock;                 // binary: the current block (owned)
-  const char* pBinary;          // binary: the next unread byte of the block
-  std::int32_t binaryCount;     // binary: bytes left in the block
-  KtFile file;                  // the file itself, read through its own buffer
-  std::uint64_t device, inode;  // its identity, against include cycles
-  KtOpenFileList* pNext;        // the file that included this one
-};
-
-// One open bracket: its kind and where it was read.
-struct KtBracketList {
-  char kind;
-  std::int32_t fileNameIndex;
-  std::int32_t line;
-  std::int32_t position;
+// Where included files may come from (the main file is opened as the caller names it).
+enum KtOMLIncludeModeEnum : int {
+  KT_OML_INCLUDE_ANYWHERE = 0,    // any file the process can open (the default)
+  KT_OML_INCLUDE_BELOW_ROOT = 1,  // only files whose resolved path lies in the root or below
+  KT_OML_INCLUDE_NONE = 2         // every include is refused
 };
 
 class KtOMLFile : public KtTextFile {
@@ -195,6 +181,19 @@ class KtOMLFile : public KtTextFile {
 
   // Returns 1 iff characters come from an in-memory text instead of a file.
   int auxCLIMode() const { return pAuxCLIBuffer_ != nullptr; }
+
+  // Where included files may come from. Every included file must be a regular file (not a
+  // device, FIFO, socket or directory); beyond that, KT_OML_INCLUDE_ANYWHERE takes any file the
+  // process can open, KT_OML_INCLUDE_BELOW_ROOT only files whose resolved path (after '..' and
+  // symbolic links) lies in the include root or below it, and KT_OML_INCLUDE_NONE none at all.
+  // A refused include is fatal error 13 with its name. Programs that read files from sources
+  // they do not trust confine or refuse includes, so that a file cannot make them read others.
+  KtOMLIncludeModeEnum includeMode() const { return includeMode_; }
+  KtOMLIncludeModeEnum includeMode(KtOMLIncludeModeEnum mode) { return includeMode_ = mode; }
+  // The folder includes are confined to; null or "" (the default): the folder of the main file.
+  // The setter copies the text (null when memory runs out).
+  const char* includeRoot() const { return includeRoot_ != nullptr ? includeRoot_ : ""; }
+  const char* includeRoot(const char* folder);
   // The path name of the input file closed last (a 260-byte buffer made on first use); the
   // setter copies at most 259 characters (null gives the empty text).
   char* pPreviousPathName();
@@ -304,45 +303,48 @@ class KtOMLFile : public KtTextFile {
 
  private:
   friend struct KtOMLFileProbe;  // lets the tests drive the lexical layer
+  friend class KtOMLLexer;
   friend class KtOMLSyntaxObject;
   friend class KtOMLSyntaxField;
 
   // ----- the parser (oml_parser.cpp)
-  void parseAttributeList(KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
-                          KtOMLSyntaxObject* owner, KtOMLToken* opening);
-  void parseAttribute(KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
-                      KtOMLSyntaxObject* owner, KtOMLToken* first, int ordinal);
-  void parseObject(KtOMLToken* type, std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
-                   std::uint32_t path, KtOMLSyntaxObject* owner, KtOMLToken* opening);
-  void parseField(KtOMLToken* field, std::int32_t sectionIDIndex, std::uint32_t path,
+  void parseAttributeList(const KtOMLToken* keyword, std::int32_t sectionIDIndex,
+                          std::uint32_t path, KtOMLSyntaxObject* owner, const KtOMLToken* opening);
+  void parseAttribute(const KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
+                      KtOMLSyntaxObject* owner, KtOMLToken& first, int ordinal);
+  void parseObject(const KtOMLToken& type, std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
+                   std::uint32_t path, KtOMLSyntaxObject* owner, const KtOMLToken* opening);
+  void parseField(const KtOMLToken* field, std::int32_t sectionIDIndex, std::uint32_t path,
                   KtOMLSyntaxObject* owner, KtOMLToken* value, int ordinal);
-  void parseBuiltInField(KtOMLToken* field, KtOMLSyntaxObject* owner, KtOMLToken* value);
-  std::uint32_t extendSectionPath(const KtOMLToken* section, const KtOMLSyntaxObject* owner,
+  void parseBuiltInField(const KtOMLToken& field, KtOMLSyntaxObject* owner, KtOMLToken& value);
+  std::uint32_t extendSectionPath(const KtOMLToken& section, const KtOMLSyntaxObject* owner,
                                   std::int32_t currentSection, std::uint32_t path);
   void reclassifyLookAhead();
   bool checkObjectSection(const KtOMLSyntaxObject* owner, std::int32_t sectionIDIndex,
                           std::uint32_t path, const KtOMLSyntaxObject* object);
   KtOMLDefField* checkFieldSection(const KtOMLSyntaxObject* owner, std::int32_t sectionIDIndex,
-                                   std::uint32_t path, const KtOMLToken* field);
+                                   std::uint32_t path, const KtOMLToken& field);
   KtOMLDefField* getDefinitionField(const KtOMLSyntaxObject* owner, std::uint32_t path,
                                     std::int32_t fieldIndex) const;
-  KtOMLToken* nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path, int ordinal,
-                                 const KtOMLToken* value);
-  bool checkFieldType(const KtOMLDefField* def, KtOMLToken* value);
-  bool checkSomething(KtOMLToken* value, KtOMLTokenTagEnum accepted, KtOMLMessageEnum kind);
+  // The field token of the grammar field at `ordinal` in the owner's type or section, placed at
+  // the value; false when there is none.
+  bool nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path, int ordinal,
+                          const KtOMLToken& value, KtOMLToken& field);
+  bool checkFieldType(const KtOMLDefField* def, KtOMLToken& value);
+  bool checkSomething(const KtOMLToken& value, KtOMLTokenTagEnum accepted, KtOMLMessageEnum kind);
   // The id of a token that names an object: a name without ',' or '$', or an integer (stored
   // as its text); -1 after error 26.
   std::int32_t checkSimpleScope(const KtOMLToken* token);
   bool isSkipSection(std::int32_t sectionIDIndex) const;
   // The text a token stands for, for messages.
-  const char* decodeIdeToken(const KtOMLToken* token);
-  bool isIdentifierToken(const KtOMLToken* token) const;
+  const char* decodeIdeToken(const KtOMLToken& token);
+  bool isIdentifierToken(const KtOMLToken& token) const;
   KtOMLSyntaxObject* newSyntaxObject(const KtOMLToken* place, std::int32_t type,
                                      std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
                                      std::uint32_t path);
-  KtOMLSyntaxField* newSyntaxField(const KtOMLToken* place, std::int32_t nameIndex,
+  KtOMLSyntaxField* newSyntaxField(const KtOMLToken& place, std::int32_t nameIndex,
                                    std::int32_t sectionIDIndex, std::uint32_t path,
-                                   KtOMLToken* value, KtOMLDefField* def);
+                                   KtOMLToken& value, KtOMLDefField* def);
   void destroyTree();
 
   // ----- the writer (oml_writer.cpp)
@@ -369,9 +371,7 @@ class KtOMLFile : public KtTextFile {
   void checkRequiredFields(KtOMLSyntaxObject* object, std::int32_t referenceScope);
   void checkObjectDefinition(KtOMLSyntaxField* field, std::int32_t scope);
   int checkObjectsForApplication(KtOMLSyntaxObject* object);
-  // The id `parent,child` stored in the id pool; -1 (after fatal error 12) when memory runs out.
-  std::int32_t joinedID(std::int32_t parent, const char* child);
-  // The same for a child that is itself an id of the pool, remembered for the next time.
+  // The id `parent,child` in the id pool; -1 (after fatal error 12) when memory runs out.
   std::int32_t joinedID(std::int32_t parent, std::int32_t child);
   void createAllObjects(KtOMLSyntaxObject* object);
   void createOwnedObjects(KtOMLSyntaxObject* object, KtOMLSyntaxObject* ownerSyntax,
@@ -380,9 +380,8 @@ class KtOMLFile : public KtTextFile {
   // The number a full id ends in (negative after a '-'); 0 when it ends in no digit.
   static std::int64_t extractIDFromScope(const char* scope);
 
-  // ----- the blocks the syntax tree and the id entries live in (oml_file.cpp)
+  // ----- the blocks the syntax tree lives in (oml_file.cpp)
   void* allocateInBlocks(std::size_t size);
-  void* idEntry(std::int32_t index, bool make) const;
   void releaseBlocks();
 
   // ----- diagnostics (oml_diagnostics.cpp)
@@ -395,7 +394,9 @@ class KtOMLFile : public KtTextFile {
     std::int32_t position;
   };
   Place here() const;
-  Place at(std::int32_t fileNameIndex, const KtOMLToken* token) const;
+  static Place at(const KtOMLToken& token) {
+    return Place{token.fileNameIndex(), nullptr, token.line(), token.position()};
+  }
   static Place nowhere() { return Place{-1, nullptr, -1, -1}; }
   // A report of message `code` of the table, formatted with up to three texts (or, `literal`,
   // with `a` as the whole text).
@@ -411,94 +412,22 @@ class KtOMLFile : public KtTextFile {
   void appendToBuffer(char* buffer, unsigned int size, unsigned int& length, const char* text);
   // Counts input for vReadProgress.
   void countInput(std::int64_t bytes);
+  void memoryExhausted();
 
   // Reads the named file into a new syntax tree; after any error there is no tree.
   void parse(const char* fileName);
-
-  // ----- input files and characters (oml_lexer.cpp)
-  // Opens `name` on top of the stack; fatal error 13 and errorCode 2 when it cannot be opened
-  // (or is open already further down: an include cycle).
-  void pushFile(const char* name);
-  // Closes the innermost file (fatal error 14 and errorCode 3 when that fails).
-  void popFile();
-  // Reads the innermost file's next line or block; false at its end.
-  bool nextLine(KtOpenFileList* file);
-  bool nextBinaryBuffer(KtOpenFileList* file);
-  inline char nextChar();
-  inline char lookAheadChar() const;
-  // The next character of the innermost file only: 0 at its end (the file stays open).
-  inline char nextCharInFile();
-  inline char nextBinaryChar();
-  inline bool nextBinaryByteInFile(unsigned char& byte);
-  // The character source, in text: the record read from (the aux pseudo-file in aux mode).
-  inline KtOpenFileList* source() const;
-
-  // ----- tokens (oml_lexer.cpp)
-  KtOMLToken* lookAheadToken();
-  // Takes the look-ahead token; joins adjacent binary sequences into the first.
-  KtOMLToken* nextToken();
-  // Hands a token back to the reader (its binary value is destroyed); null is ignored.
-  void releaseToken(KtOMLToken* token);
-  KtOMLToken* newToken(KtOMLTokenTagEnum tag, std::int32_t value);
-  KtOMLToken* readTextToken(char c);
-  KtOMLToken* readBinaryToken(unsigned char tag);
-  char skipTextWhiteSpace();
-  KtOMLToken* checkCharToken(char c);
-  void trackBracket(char c);
-  void pushBracket(char kind);
-  void popBracket(char kind);
-  void skipBlock(int level);
-  void skipRestOfLine();
-  KtOMLToken* readTextString();
-  KtOMLToken* readTextIdentifier(char first);
-  KtOMLToken* readTextFullScope();
-  KtOMLToken* readTextNumber(char first);
-  KtOMLToken* readTextAddressOrReal(std::int32_t firstDigits);
-  KtOMLToken* readTextRealRest(bool fraction);
-  KtOMLToken* readTextPointReal();
-  KtOMLToken* readTextBinValue();
-  KtOMLToken* binValueToken();
-  // Reads the scope components behind a first one already in scratch_; tag 10 or 14.
-  KtOMLToken* readTextScopeRest();
-  bool readTextScopeComponent();
-  KtOMLToken* classifyIdentifier(const char* word);
-  KtOMLToken* classifyNewIdentifier(const char* word);
-  // The cache of word classes; forgetWords empties it.
-  struct WordCacheEntry;
-  static constexpr int kWordCacheSize = 256;
-  void forgetWords();
-  bool readBinaryIndex(unsigned char tag, std::int32_t& value);
-  KtOMLToken* readBinaryString(bool asScope, bool fullScope);
-  KtOMLToken* readBinaryReal(unsigned char tag);
-  KtOMLToken* readBinaryBinValue();
-  KtOMLToken* binaryIndexToken(KtOMLTokenTagEnum tag, unsigned char byte, std::int32_t limit);
-  // Removes the escape sequences of a string, in place; returns `text`.
-  static char* removeEscapeSequences(char* text);
-
-  // Appends the run of characters of the given classes at the read position to the scratch
-  // text and moves past it; its length.
-  std::int32_t takeRun(unsigned char classes);
-  // The scratch text in which a token is assembled; false (after fatal error 12) when memory
-  // runs out.
-  bool scratchReserve(std::int64_t more);
-  // Empties the scratch text (which then always has a buffer).
-  bool scratchReset();
-  bool scratchAppend(const char* text, std::int64_t n);
-  bool scratchPush(char c) {
-    return scratchLength_ < scratchCapacity_ - 1 ? (scratch_[scratchLength_++] = c, true)
-                                                 : scratchAppend(&c, 1);
-  }
-  // Terminates the scratch text and returns it.
-  char* scratchText() {
-    scratch_[scratchLength_] = 0;
-    return scratch_;
-  }
-  void memoryExhausted();
+  // The lexer, made on first use; null when memory runs out.
+  KtOMLLexer* lexer();
 
   // ----- the reader's pools (oml_file.cpp)
   std::int32_t grammarSectionCount() const;
   std::int32_t grammarFieldCount() const;
   void releasePools();
+  // The directory part of the file closed last, kept for pPreviousPathName.
+  void previousPathName(const char* fileName);
+  // The include root as a resolved path, worked out when first needed in a reading; null when it
+  // cannot be resolved.
+  const char* resolvedIncludeRoot();
 
   KtOMLStatic* pOMLStatic_;
   KtOMLExtension* pOMLExtension_;
@@ -511,26 +440,17 @@ class KtOMLFile : public KtTextFile {
   char* pWarningStringBuffer_;
   unsigned int errorStringBufferSize_;
   unsigned int warningStringBufferSize_;
-  std::uint8_t inUncheckedSection_;
   std::uint8_t fatalError_;
   std::uint8_t oneline_;
   std::int16_t indent_;
   KtFileCodeEnum errorCode_;
-  int ignoreField_;
-  KtStringPool* pStringPool_;
-  KtStringPool* pUnknownSectionIDPool_;
-  KtStringPool* pUnknownFieldIDPool_;
-  KtStringPool* pUncheckedFieldIDPool_;
-  KtStringPool* pObjectIDPool_;
-  // Live with the id pool: the ids of numbers (by value) and of joined ids (by the pair).
-  KtOMLIdMemo* pNumberIDs_;
-  KtOMLIdMemo* pJoinedIDs_;
+  KtOMLNamePool* pStringPool_;
+  KtOMLNamePool* pUnknownSectionIDPool_;
+  KtOMLNamePool* pUnknownFieldIDPool_;
+  KtOMLNamePool* pUncheckedFieldIDPool_;
+  KtOMLIdPool* pObjectIDPool_;
   KtFileModeEnum saveMode_;
-  KtOpenFileList* pFileDescriptor_;
-  KtBracketList* pBracketStack_;  // an array of bracketCapacity_ entries, bracketLevel_ in use
-  int bracketLevel_;
-  int bracketSkipLevel_;
-  KtOMLToken* pLookAheadToken_;
+  KtOMLLexer* pLexer_;
   KtOMLSyntaxObject* pSyntaxTree_;
   KtObject* pTopLevelObject_;
   std::int32_t topLevelObjectIDIndex_;
@@ -538,34 +458,26 @@ class KtOMLFile : public KtTextFile {
   std::int32_t expectedTopLevelObjTypeIDIndex_;
   char** pAuxCLIBuffer_;
   char* pPreviousPathName_;
+  KtOMLIncludeModeEnum includeMode_;
+  char* includeRoot_;
+  char* resolvedRoot_;
+  std::uint8_t rootResolved_;
 
-  // Beyond the file's named members: the bracket array's size, the used lengths of the message
-  // buffers, the number of open input files, the aux pseudo-file, whether a skipped block is
-  // being read (its words and strings are not stored), recycled tokens and the scratch text.
-  int bracketCapacity_;
+  // Beyond the file's named members: the used lengths of the message buffers, the depth of
+  // nested blocks being parsed, whether a top-level object was met while building (a second one
+  // is refused), the blocks of the syntax tree, the text of a number for messages.
   unsigned int errorStringLength_;
   unsigned int warningStringLength_;
-  int openFileCount_;
-  KtOpenFileList* pAuxFile_;
-  int skipping_;
   int parseDepth_;
-  char numberText_[16];
-  // Whether a top-level object was met while building (a second one is refused).
   std::uint8_t topLevelMet_;
   struct Block;
   Block* blocks_;
   char* blockNext_;
   char* blockEnd_;
-  static constexpr int kSpareTokens = 16;
-  KtOMLToken* spareTokens_[kSpareTokens];
-  int spareTokenCount_;
-  char* scratch_;
-  std::int32_t scratchLength_;
-  std::int32_t scratchCapacity_;
+  char numberText_[16];
   // Output not yet written to the file.
   char* pOutput_;
   std::size_t outputLength_;
-  WordCacheEntry* wordCache_;
   // Input read so far, and the count at which vReadProgress is told next.
   std::int64_t bytesRead_;
   std::int64_t nextProgress_;

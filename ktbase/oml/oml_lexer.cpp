@@ -1,13 +1,21 @@
 // The reader's lowest layer: input files, characters and tokens, in both encodings.
 //
-// Text is read a line at a time into the innermost file's line buffer; every line ends in one
-// line feed. Runs of characters (names, digits, string text, comments) are scanned straight in
-// that buffer; a token is assembled in the scratch text, and token records are recycled, so the
-// hot path allocates nothing per character or token.
+// Each file is read into a buffer in large blocks. In text, the bytes ready for scanning always
+// end with whole lines, followed by a 0 that stands in for the next byte while they are scanned:
+// every run of characters (names, digits, white space, string text) stops there or at a line's
+// end without a bounds check, tokens are read where they lie, and the buffer is refilled only
+// at the start of a line. In binary, items are decoded from the buffer, which is refilled when
+// an item needs more bytes than it holds.
+#include "ktbase/oml/oml_lexer.h"
+
+#include <fcntl.h>
+#include <limits.h>
 #include <locale.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -15,9 +23,29 @@
 #include "ktbase/files/posix_io.h"
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_bin_value.h"
+#include "ktbase/oml/oml_binary.h"
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_messages.h"
 #include "ktbase/oml/oml_static.h"
+
+// One open input file (or the aux text): where reading stands in it.
+struct KtOMLInput {
+  void* handle = KT_INVALID_HANDLE;
+  char* buffer = nullptr;    // owned, except the aux text's
+  std::size_t capacity = 0;  // usable bytes; two more hold a last line feed and the stop byte
+  char* p = nullptr;         // the next unread byte
+  char* limit = nullptr;     // text: the end of the whole lines ready (a 0 stands there)
+  char* end = nullptr;       // the end of the bytes read
+  char saved = 0;            // the byte the 0 at limit stands on
+  bool eof = false;          // the file has nothing more to give
+  std::int64_t before = 0;   // bytes of the file consumed before buffer[0]
+  std::int32_t line = 1;     // text: the line p is on
+  const char* lineStart = nullptr;
+  std::int32_t lastEnd = 0;  // text: the position after the previous line's ending
+  std::int32_t fileNameIndex = -1;
+  std::uint64_t device = 0, inode = 0;
+  KtOMLInput* next = nullptr;
+};
 
 namespace {
 
@@ -25,45 +53,45 @@ namespace {
 constexpr int kMaxOpenFiles = 64;
 // Open brackets; more would only serve to exhaust memory.
 constexpr int kMaxBrackets = 1000000;
-// Token records are recycled, except under AddressSanitizer, which is to see every use of a
-// token after its release.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kRecycleTokens = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kRecycleTokens = false;
-#else
-constexpr bool kRecycleTokens = true;
-#endif
-#else
-constexpr bool kRecycleTokens = true;
-#endif
-// The block a binary file is read in.
-constexpr int kBinaryBlock = 4096;
-// Multi-byte items of the binary encoding are built here before they become tokens.
-constexpr std::int32_t kMaxScratch = INT32_MAX - 1;
+// How much of a file is read at a time, and the least a buffer holds.
+constexpr std::size_t kBlock = 256 * 1024;
+constexpr std::size_t kSmallestBuffer = 4 * 1024;
+// The longest name a file can be opened by.
+constexpr std::size_t kLongestName = 259;
 
-enum : unsigned char { kSpace = 1, kIdentStart = 2, kIdent = 4, kDigit = 8, kHex = 16 };
+enum : unsigned char {
+  kSpace = 1,       // blank, tab
+  kEnd = 2,         // line feed, carriage return
+  kIdentStart = 4,  // letters and '_'
+  kIdent = 8,       // letters, digits and '_'
+  kDigit = 16,
+  kHex = 32,
+  kStringStop = 64,  // what ends a plain run of string text: '"', '\', line ends, 0
+};
 
-constexpr unsigned char classOf(int c) {
+constexpr unsigned char classOf(int c, bool aux) {
   unsigned char bits = 0;
-  if (c == ' ' || c == '\t' || c == '\n') bits |= kSpace;
+  if (c == ' ' || c == '\t' || (aux && c == '\n')) bits |= kSpace;
+  if (!aux && (c == '\n' || c == '\r')) bits |= kEnd;
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_') bits |= kIdentStart | kIdent;
   if (c >= '0' && c <= '9') bits |= kIdent | kDigit | kHex;
   if ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')) bits |= kHex;
+  if (c == '"' || c == '\\' || c == 0 || (!aux && (c == '\n' || c == '\r'))) bits |= kStringStop;
   return bits;
 }
 
+// In the aux text a line feed is white space like a blank and a carriage return is no ending.
 struct ClassTable {
   unsigned char bits[256];
-  constexpr ClassTable() : bits() {
-    for (int c = 0; c < 256; ++c) bits[c] = classOf(c);
+  constexpr explicit ClassTable(bool aux) : bits() {
+    for (int c = 0; c < 256; ++c) bits[c] = classOf(c, aux);
   }
 };
-constexpr ClassTable kClasses;
+constexpr ClassTable kText(false);
+constexpr ClassTable kAux(true);
 
-inline bool is(char c, unsigned char bits) {
-  return (kClasses.bits[static_cast<unsigned char>(c)] & bits) != 0;
+inline bool is(const unsigned char* table, char c, unsigned char bits) {
+  return (table[static_cast<unsigned char>(c)] & bits) != 0;
 }
 
 inline int hexValue(char c) {
@@ -90,15 +118,19 @@ char partnerOf(char opening) {
 
 // The decimal text of a number as a double, independent of the program's locale. Beyond the
 // range of a double the C library decides (infinity, or 0 and denormals).
-double toDouble(const char* text, std::int32_t length) {
+double toDouble(const char* text, std::size_t length) {
   const char* begin = text;
   if (length > 0 && *begin == '+') ++begin;
   double value = 0;
-  std::from_chars_result r = std::from_chars(begin, text + length, value);
+  const std::from_chars_result r = std::from_chars(begin, text + length, value);
   if (r.ec == std::errc::result_out_of_range) {
+    char copy[512];
+    const std::size_t n = std::min(length, sizeof copy - 1);
+    std::memcpy(copy, text, n);
+    copy[n] = 0;
     locale_t c = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
     if (c != static_cast<locale_t>(0)) {
-      value = strtod_l(text, nullptr, c);
+      value = strtod_l(copy, nullptr, c);
       freelocale(c);
     }
   }
@@ -106,554 +138,39 @@ double toDouble(const char* text, std::int32_t length) {
 }
 
 // The digits of a run as a 32-bit value, wrapping as a 32-bit counter does.
-std::uint32_t wrappedValue(const char* digits, std::int32_t n) {
+std::uint32_t wrappedValue(const char* digits, const char* end) {
   std::uint32_t value = 0;
-  for (std::int32_t i = 0; i < n; ++i)
-    value = value * 10u + static_cast<std::uint32_t>(digits[i] - '0');
+  for (; digits < end; ++digits) value = value * 10u + static_cast<std::uint32_t>(*digits - '0');
   return value;
 }
 
 // The value of a run of digits, saturated at 256 (only 0..255 matter where it is used).
-int smallValue(const char* digits, std::int32_t n) {
+int smallValue(const char* digits, const char* end) {
   int value = 0;
-  for (std::int32_t i = 0; i < n && value < 256; ++i) value = value * 10 + (digits[i] - '0');
+  for (; digits < end && value < 256; ++digits) value = value * 10 + (*digits - '0');
   return value < 256 ? value : 256;
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Input files
-
-void KtOMLFile::pushFile(const char* name) {
-  if (fatalError_ || name == nullptr) return;
-  const Place place = here();
-  KtOpenFileList* record =
-      openFileCount_ < kMaxOpenFiles ? new (std::nothrow) KtOpenFileList : nullptr;
-  const KtFileModeEnum mode = saveMode_ == KT_FILE_READ_BINARY || saveMode_ == KT_FILE_READ_ASCII
-                                  ? saveMode_
-                                  : KT_FILE_READ;
-  bool opened = record != nullptr && record->file.open(name, mode) == KT_FILE_OK;
-  if (opened && ktFileIdentity(record->file.fileHandle(), &record->device, &record->inode)) {
-    // The same file under another name further down the stack: an include cycle.
-    for (KtOpenFileList* f = pFileDescriptor_; f != nullptr && opened; f = f->pNext)
-      opened = !(f->device == record->device && f->inode == record->inode);
-  } else if (opened) {
-    record->device = record->inode = 0;
-  }
-  if (!opened) {
-    delete record;
-    internalErrorMessage(KT_OML_MSG_CANNOT_OPEN, place, name, nullptr, nullptr, 1);
-    errorCode_ = KT_FILE_OPEN_ERROR;
-    return;
-  }
-  record->fileNameIndex = storeStringIndex(name);
-  record->line = 0;
-  record->position = 0;
-  record->pCurrent = nullptr;
-  record->pBlock = nullptr;
-  record->pBinary = nullptr;
-  record->binaryCount = 0;
-  record->pNext = pFileDescriptor_;
-  pFileDescriptor_ = record;
-  ++openFileCount_;
+const char* runOf(const unsigned char* table, const char* p, unsigned char bits) {
+  while (is(table, *p, bits)) ++p;
+  return p;
 }
 
-void KtOMLFile::popFile() {
-  KtOpenFileList* record = pFileDescriptor_;
-  if (record == nullptr) return;
-  pPreviousPathName(record->file.pPathName());
-  if (record->file.close() != KT_FILE_OK) {
-    internalErrorMessage(KT_OML_MSG_CANNOT_CLOSE, here(), nullptr, nullptr, nullptr, 1);
-    errorCode_ = KT_FILE_CLOSE_ERROR;
-  }
-  pFileDescriptor_ = record->pNext;
-  --openFileCount_;
-  std::free(record->pBlock);
-  delete record;
-}
-
-// A read that fails (rather than ending) makes the reading's result 4.
-bool KtOMLFile::nextLine(KtOpenFileList* f) {
-  f->pCurrent = nullptr;
-  if (f->file.endOfFile()) return false;
-  if (f->file.readString(f->lineBuffer) != KT_FILE_OK) {
-    if (f->file.error() && !f->file.endOfFile()) {
-      errorCode_ = KT_FILE_READ_ERROR;
-      error(1);
-    }
-    return false;
-  }
-  const std::int32_t n = f->lineBuffer.strlenBuf();
-  countInput(n);
-  if (n == 0 || f->lineBuffer.pString()[n - 1] != '\n') f->lineBuffer.appendChar('\n');
-  if (f->line < INT32_MAX) ++f->line;
-  f->position = 0;
-  f->pCurrent = f->lineBuffer.pString();
-  return true;
-}
-
-bool KtOMLFile::nextBinaryBuffer(KtOpenFileList* f) {
-  f->binaryCount = 0;
-  if (f->file.endOfFile()) return false;
-  if (f->pBlock == nullptr) {
-    f->pBlock = static_cast<char*>(std::malloc(kBinaryBlock));
-    if (f->pBlock == nullptr) {
-      memoryExhausted();
-      return false;
-    }
-  }
-  int count = kBinaryBlock;
-  if (f->file.readBinary(f->pBlock, count) != KT_FILE_OK) {
-    if (f->file.error() && !f->file.endOfFile()) {
-      errorCode_ = KT_FILE_READ_ERROR;
-      error(1);
-    }
-    return false;
-  }
-  f->pBinary = f->pBlock;
-  f->binaryCount = count;
-  countInput(count);
-  return count > 0;
-}
-
-void KtOMLFile::countInput(std::int64_t bytes) {
-  bytesRead_ += bytes;
-  if (bytesRead_ < nextProgress_) return;
-  nextProgress_ = bytesRead_ + (1 << 20);
-  vReadProgress(bytesRead_);
-}
-
-void KtOMLFile::vReadProgress(std::int64_t) {}
-
-inline KtOpenFileList* KtOMLFile::source() const {
-  return pAuxCLIBuffer_ != nullptr ? pAuxFile_ : pFileDescriptor_;
-}
-
-inline char KtOMLFile::nextChar() {
-  for (;;) {
-    KtOpenFileList* f = source();
-    if (f == nullptr || fatalError_) return 0;
-    if (f->pCurrent != nullptr && *f->pCurrent != 0) {
-      ++f->position;
-      return *f->pCurrent++;
-    }
-    if (f == pAuxFile_) return 0;
-    if (!nextLine(f)) popFile();
-  }
-}
-
-inline char KtOMLFile::nextCharInFile() {
-  KtOpenFileList* f = source();
-  if (f == nullptr || fatalError_) return 0;
-  while (f->pCurrent == nullptr || *f->pCurrent == 0)
-    if (f == pAuxFile_ || !nextLine(f)) return 0;
-  ++f->position;
-  return *f->pCurrent++;
-}
-
-inline char KtOMLFile::lookAheadChar() const {
-  KtOpenFileList* f = source();
-  return f != nullptr && f->pCurrent != nullptr && !fatalError_ ? *f->pCurrent : 0;
-}
-
-inline char KtOMLFile::nextBinaryChar() {
-  for (;;) {
-    KtOpenFileList* f = pFileDescriptor_;
-    if (f == nullptr || fatalError_) return 0;
-    if (f->binaryCount > 0) {
-      --f->binaryCount;
-      if (f->line < INT32_MAX) ++f->line;
-      return *f->pBinary++;
-    }
-    if (!nextBinaryBuffer(f)) popFile();
-  }
-}
-
-inline bool KtOMLFile::nextBinaryByteInFile(unsigned char& byte) {
-  KtOpenFileList* f = pFileDescriptor_;
-  if (f == nullptr || fatalError_) return false;
-  if (f->binaryCount == 0 && !nextBinaryBuffer(f)) return false;
-  --f->binaryCount;
-  if (f->line < INT32_MAX) ++f->line;
-  byte = static_cast<unsigned char>(*f->pBinary++);
-  return true;
-}
-
-std::int32_t KtOMLFile::line() const {
-  const KtOpenFileList* f = source();
-  return f != nullptr && f != pAuxFile_ ? f->line : -1;
-}
-
-int KtOMLFile::position() const {
-  const KtOpenFileList* f = source();
-  return f != nullptr && f != pAuxFile_ ? f->position : -1;
-}
-
-std::int32_t KtOMLFile::fileNameIndex() const {
-  const KtOpenFileList* f = source();
-  return f != nullptr && f != pAuxFile_ ? f->fileNameIndex : -1;
-}
-
-const char* KtOMLFile::pFileNameString() const {
-  const std::int32_t index = fileNameIndex();
-  return index >= 0 && pStringPool_ != nullptr ? pStringPool_->decode(index) : "";
-}
-
-// ---------------------------------------------------------------------------------------------
-// Scratch text and tokens
-
-bool KtOMLFile::scratchReserve(std::int64_t more) {
-  const std::int64_t needed = static_cast<std::int64_t>(scratchLength_) + more + 1;
-  if (needed <= scratchCapacity_) return true;
-  if (needed > kMaxScratch) {
-    memoryExhausted();
-    return false;
-  }
-  std::int64_t capacity = scratchCapacity_ < 254 ? 254 : scratchCapacity_;
-  while (capacity < needed) capacity *= 2;
-  if (capacity > kMaxScratch) capacity = kMaxScratch;
-  char* grown = static_cast<char*>(std::realloc(scratch_, static_cast<std::size_t>(capacity)));
-  if (grown == nullptr) {
-    memoryExhausted();
-    return false;
-  }
-  scratch_ = grown;
-  scratchCapacity_ = static_cast<std::int32_t>(capacity);
-  return true;
-}
-
-bool KtOMLFile::scratchReset() {
-  scratchLength_ = 0;
-  return scratchReserve(0);
-}
-
-bool KtOMLFile::scratchAppend(const char* text, std::int64_t n) {
-  if (!scratchReserve(n)) return false;
-  std::memcpy(scratch_ + scratchLength_, text, static_cast<std::size_t>(n));
-  scratchLength_ += static_cast<std::int32_t>(n);
-  return true;
-}
-
-void KtOMLFile::memoryExhausted() {
-  internalErrorMessage(KT_OML_MSG_MEMORY_EXHAUSTED, here(), nullptr, nullptr, nullptr, 1);
-}
-
-KtOMLToken* KtOMLFile::newToken(KtOMLTokenTagEnum tag, std::int32_t value) {
-  KtOMLToken* token =
-      spareTokenCount_ > 0 ? spareTokens_[--spareTokenCount_] : new (std::nothrow) KtOMLToken;
-  if (token == nullptr) {
-    memoryExhausted();
-    return nullptr;
-  }
-  token->set(tag, value);
-  token->unknownField(0);
-  const KtOpenFileList* f = source();
-  if (f != nullptr && f != pAuxFile_)
-    token->place(f->fileNameIndex, f->line, saveMode_ == KT_FILE_READ_BINARY ? 0 : f->position);
-  else
-    token->place(-1, -1, -1);
-  return token;
-}
-
-void KtOMLFile::releaseToken(KtOMLToken* token) {
-  if (token == nullptr) return;
-  token->releaseValue();
-  if (spareTokenCount_ < kSpareTokens && kRecycleTokens)
-    spareTokens_[spareTokenCount_++] = token;
-  else
-    delete token;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Brackets
-
-void KtOMLFile::pushBracket(char kind) {
-  if (bracketLevel_ == bracketCapacity_) {
-    const int capacity = bracketCapacity_ < 64 ? 64 : std::min(bracketCapacity_ * 2, kMaxBrackets);
-    KtBracketList* grown =
-        capacity > bracketCapacity_
-            ? static_cast<KtBracketList*>(std::realloc(
-                  pBracketStack_, static_cast<std::size_t>(capacity) * sizeof(KtBracketList)))
-            : nullptr;
-    if (grown == nullptr) {
-      memoryExhausted();
-      return;
-    }
-    pBracketStack_ = grown;
-    bracketCapacity_ = capacity;
-  }
-  const KtOpenFileList* f = source();
-  const bool placed = f != nullptr && f != pAuxFile_;
-  pBracketStack_[bracketLevel_++] =
-      KtBracketList{kind, placed ? f->fileNameIndex : -1, placed ? f->line : -1,
-                    placed ? (saveMode_ == KT_FILE_READ_BINARY ? 0 : f->position) : -1};
-}
-
-void KtOMLFile::popBracket(char kind) {
-  if (bracketLevel_ == 0) {
-    internalErrorMessage(KT_OML_MSG_UNOPENED_BRACKET, here());
-    return;
-  }
-  const KtBracketList& opening = pBracketStack_[--bracketLevel_];
-  if (partnerOf(opening.kind) != kind) {
-    internalWarningMessage(KT_OML_MSG_BRACKET_LEFT_DIFFERENT,
-                           Place{opening.fileNameIndex, nullptr, opening.line, opening.position});
-    internalWarningMessage(KT_OML_MSG_BRACKET_RIGHT_DIFFERENT, here());
-  }
-}
-
-void KtOMLFile::trackBracket(char c) {
-  if (isOpening(c))
-    pushBracket(c);
-  else if (isClosing(c))
-    popBracket(c);
-}
-
-KtOMLToken* KtOMLFile::checkCharToken(char c) {
-  if (isOpening(c)) {
-    pushBracket(c);
-    return newToken(OML_TOKEN_OPEN_BRACKET, c);
-  }
-  if (isClosing(c)) {
-    popBracket(c);
-    return newToken(OML_TOKEN_CLOSE_BRACKET, c);
-  }
-  if (c == ':' || c == '=') return newToken(OML_TOKEN_ASSIGN, c);
-  if (c == ';') return newToken(OML_TOKEN_SEMICOLON, c);
-  return nullptr;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The token stream
-
-KtOMLToken* KtOMLFile::lookAheadToken() {
-  if (pLookAheadToken_ != nullptr) return pLookAheadToken_;
-  if (ignoreField_ != 0) {
-    ignoreField_ = 0;
-    skipRestOfLine();
-  }
-  if (bracketSkipLevel_ >= 0) {
-    const int level = bracketSkipLevel_;
-    bracketSkipLevel_ = -1;
-    skipBlock(level);
-  }
-  const bool binary = saveMode_ == KT_FILE_READ_BINARY;
-  KtOMLToken* token = nullptr;
-  while (token == nullptr && !fatalError_) {
-    if (binary) {
-      const char tag = nextBinaryChar();
-      if (pFileDescriptor_ == nullptr || fatalError_) break;  // the end of all input
-      token = checkCharToken(tag);
-      if (token == nullptr) token = readBinaryToken(static_cast<unsigned char>(tag));
-      if (token == nullptr && fatalError_) break;
-      if (token == nullptr) continue;  // a truncated item, reported; read on
-    } else {
-      const char c = skipTextWhiteSpace();
-      if (c == 0) break;
-      token = checkCharToken(c);
-      if (token == nullptr) token = readTextToken(c);
-      if (token == nullptr) break;  // memory exhausted: fatal
-    }
-  }
-  if (token == nullptr) {
-    // The end of all input, reported once: the open brackets are forgotten.
-    if (bracketLevel_ > 0) {
-      const KtBracketList& open = pBracketStack_[bracketLevel_ - 1];
-      internalErrorMessage(KT_OML_MSG_UNCLOSED_BRACKET,
-                           pAuxCLIBuffer_ != nullptr
-                               ? nowhere()
-                               : Place{open.fileNameIndex, nullptr, open.line, open.position});
-      bracketLevel_ = 0;
-    }
-    return nullptr;
-  }
-  if (pAuxCLIBuffer_ != nullptr && pAuxFile_ != nullptr && *pAuxCLIBuffer_ != nullptr) {
-    // The aux text keeps only what is unread.
-    std::memmove(*pAuxCLIBuffer_, pAuxFile_->pCurrent, std::strlen(pAuxFile_->pCurrent) + 1);
-    pAuxFile_->pCurrent = *pAuxCLIBuffer_;
-  }
-  pLookAheadToken_ = token;
-  return token;
-}
-
-KtOMLToken* KtOMLFile::nextToken() {
-  KtOMLToken* token = lookAheadToken();
-  pLookAheadToken_ = nullptr;
-  if (token == nullptr || token->tag() != OML_TOKEN_BINVALUE) return token;
-  for (KtOMLToken* next = lookAheadToken(); next != nullptr && next->tag() == OML_TOKEN_BINVALUE;
-       next = lookAheadToken()) {
-    pLookAheadToken_ = nullptr;
-    KtOMLBinValue* value = token->pBinValue();
-    const std::int64_t expected =
-        static_cast<std::int64_t>(value->length()) + next->pBinValue()->length();
-    value->concat(next->pBinValue());
-    releaseToken(next);
-    if (value->length() != expected) {
-      memoryExhausted();
-      break;
-    }
-  }
-  return token;
-}
-
-// The words and strings of a skipped block are read but not stored.
-void KtOMLFile::skipBlock(int level) {
-  ++skipping_;
-  while (bracketLevel_ >= level && !fatalError_) {
-    KtOMLToken* token = lookAheadToken();
-    pLookAheadToken_ = nullptr;
-    if (token == nullptr) break;
-    releaseToken(token);
-  }
-  --skipping_;
-}
-
-// Text: the rest of the current line. Binary, which has no lines: the next item, with its block
-// when it is a bracket.
-void KtOMLFile::skipRestOfLine() {
-  if (saveMode_ == KT_FILE_READ_BINARY) {
-    ++skipping_;
-    KtOMLToken* token = lookAheadToken();
-    pLookAheadToken_ = nullptr;
-    const bool block = token != nullptr && token->tag() == OML_TOKEN_OPEN_BRACKET;
-    releaseToken(token);
-    if (block) skipBlock(bracketLevel_);
-    --skipping_;
-    return;
-  }
-  KtOpenFileList* f = source();
-  if (f == nullptr || f->pCurrent == nullptr) return;
-  const char* end = std::strchr(f->pCurrent, '\n');
-  end = end != nullptr ? end + 1 : f->pCurrent + std::strlen(f->pCurrent);
-  f->position += static_cast<std::int32_t>(end - f->pCurrent);
-  f->pCurrent = end;
-}
-
-// Takes the first character of the next token; 0 at the end of all input. White space and
-// comments are passed over in the line buffer itself, a run at a time.
-char KtOMLFile::skipTextWhiteSpace() {
-  for (;;) {
-    KtOpenFileList* f = source();
-    if (f == nullptr || fatalError_) return 0;
-    const char* p = f->pCurrent;
-    if (p == nullptr || *p == 0) {
-      if (f == pAuxFile_) return 0;
-      if (!nextLine(f)) popFile();
-      continue;
-    }
-    const char* q = p;
-    while (is(*q, kSpace)) ++q;
-    f->position += static_cast<std::int32_t>(q - p);
-    f->pCurrent = q;
-    const char c = *q;
-    if (c == 0) continue;
-    if (c == '#' || (c == '/' && q[1] == '/')) {
-      skipRestOfLine();
-      continue;
-    }
-    f->pCurrent = q + 1;
-    ++f->position;
-    if (c != '/' || q[1] != '*') return c;
-    // A block comment: it ends at "*/", or with its file.
-    const Place start{f->fileNameIndex, nullptr, f->line, f->position};
-    f->pCurrent = q + 2;
-    ++f->position;
-    bool closed = false;
-    for (char d = nextCharInFile(); d != 0; d = nextCharInFile()) {
-      if (d == '*' && lookAheadChar() == '/') {
-        nextChar();
-        closed = true;
-        break;
-      }
-    }
-    if (!closed) internalErrorMessage(KT_OML_MSG_UNTERMINATED_COMMENT, start);
-  }
-}
-
-KtOMLToken* KtOMLFile::readTextToken(char c) {
-  if (c == '"') return readTextString();
-  if (c == '$') return readTextFullScope();
-  if (c == '.') return readTextPointReal();
-  if (c == '+' || c == '-' || is(c, kDigit)) return readTextNumber(c);
-  if (is(c, kIdentStart)) return readTextIdentifier(c);
-  return newToken(OML_TOKEN_ERROR, static_cast<unsigned char>(c));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Text tokens
-
-namespace {
-
-// The length of the run of characters of class `bits` at p.
-inline std::int32_t runLength(const char* p, unsigned char bits) {
-  const char* q = p;
-  while (is(*q, bits)) ++q;
-  return static_cast<std::int32_t>(q - p);
-}
-
-}  // namespace
-
-std::int32_t KtOMLFile::takeRun(unsigned char classes) {
-  KtOpenFileList* f = source();
-  if (f == nullptr || f->pCurrent == nullptr || fatalError_) return 0;
-  const std::int32_t n = runLength(f->pCurrent, classes);
-  if (n > 0 && !scratchAppend(f->pCurrent, n)) return 0;
-  f->pCurrent += n;
-  f->position += n;
-  return n;
-}
-
-KtOMLToken* KtOMLFile::readTextString() {
-  const Place start{fileNameIndex(), nullptr, line(), position()};
-  if (!scratchReset()) return nullptr;
-  bool closed = false;
-  while (!closed && !fatalError_) {
-    KtOpenFileList* f = source();
-    if (f == nullptr) break;
-    if (f->pCurrent == nullptr || *f->pCurrent == 0) {
-      if (f == pAuxFile_ || !nextLine(f)) break;  // the string ends with its file
-      continue;
-    }
-    const char* p = f->pCurrent;
-    const char* q = p;
-    while (*q != 0 && *q != '"' && *q != '\\') ++q;
-    if (!scratchAppend(p, q - p)) break;
-    f->position += static_cast<std::int32_t>(q - p);
-    f->pCurrent = q;
-    if (*q == '"') {
-      nextChar();
-      closed = true;
-    } else if (*q == '\\') {
-      nextChar();
-      scratchPush('\\');
-      const char escaped = nextCharInFile();  // taken as it stands, a quote included
-      if (escaped != 0) scratchPush(escaped);
-    }
-  }
-  if (fatalError_) return nullptr;
-  if (!closed) internalErrorMessage(KT_OML_MSG_UNTERMINATED_STRING, start);
-  if (fatalError_) return nullptr;
-  if (skipping_ != 0) return newToken(OML_TOKEN_STRING, -1);
-  const std::int32_t index = storeStringIndex(removeEscapeSequences(scratchText()));
-  if (index < 0) {
-    memoryExhausted();
-    return nullptr;
-  }
-  return newToken(OML_TOKEN_STRING, index);
-}
-
-char* KtOMLFile::removeEscapeSequences(char* text) {
+// Removes the escape sequences of a text in place: \a \b \f \n \r \t \v, up to three octal
+// digits, \x and up to two hexadecimal digits (an x without them), and any other character as
+// it stands. Returns the new length; the text then ends at its first zero byte, if any.
+std::size_t removeEscapeSequences(char* text, std::size_t length) {
   char* out = text;
-  for (const char* in = text; *in != 0;) {
+  const char* in = text;
+  const char* end = text + length;
+  while (in < end) {
     if (*in != '\\') {
       *out++ = *in++;
       continue;
     }
     ++in;
-    const char c = *in;
-    if (c == 0) break;  // a backslash at the very end stands for nothing
-    ++in;
+    if (in == end) break;  // a backslash at the very end stands for nothing
+    const char c = *in++;
     switch (c) {
       case 'a':
         *out++ = 7;
@@ -677,19 +194,20 @@ char* KtOMLFile::removeEscapeSequences(char* text) {
         *out++ = 11;
         break;
       case 'x': {
-        if (!is(*in, kHex)) {  // \x without digits is an x
+        if (in == end || !is(kText.bits, *in, kHex)) {
           *out++ = 'x';
           break;
         }
         int code = hexValue(*in++);
-        if (is(*in, kHex)) code = code * 16 + hexValue(*in++);
+        if (in < end && is(kText.bits, *in, kHex)) code = code * 16 + hexValue(*in++);
         *out++ = static_cast<char>(code);
         break;
       }
       default:
         if (c >= '0' && c <= '7') {
           int code = c - '0';
-          for (int k = 0; k < 2 && *in >= '0' && *in <= '7'; ++k) code = code * 8 + (*in++ - '0');
+          for (int k = 0; k < 2 && in < end && *in >= '0' && *in <= '7'; ++k)
+            code = code * 8 + (*in++ - '0');
           *out++ = static_cast<char>(code);
         } else {
           *out++ = c;
@@ -697,439 +215,1133 @@ char* KtOMLFile::removeEscapeSequences(char* text) {
     }
   }
   *out = 0;
-  return text;
+  const std::size_t n = static_cast<std::size_t>(out - text);
+  const void* zero = std::memchr(text, 0, n);
+  return zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : n;
 }
 
-KtOMLToken* KtOMLFile::readTextIdentifier(char first) {
-  if (!scratchReset()) return nullptr;
-  scratchPush(first);
-  takeRun(kIdent);
-  if (fatalError_) return nullptr;
-  const char next = lookAheadChar();
-  if (next == ',' || next == '|') return readTextScopeRest();
-  return classifyIdentifier(scratchText());
+}  // namespace
+
+KtOMLLexer::KtOMLLexer(KtOMLFile& reader) : reader_(reader) {}
+
+KtOMLLexer::~KtOMLLexer() {
+  stop();
+  delete words_;
+  std::free(classes_);
+  std::free(brackets_);
+  std::free(scratch_);
 }
 
-// Object types, then sections (the grammar's, then those declared in the file), then the
-// grammar's fields, the declared fields and the enumeration values; anything else is an object
-// id. In unchecked mode every word is a field.
-namespace {
+void KtOMLLexer::start(const KtOMLStatic* grammar, bool binary) {
+  stop();
+  grammar_ = grammar;
+  binary_ = binary;
+  skipLevel_ = -1;
+  skipLine_ = 0;
+  skipping_ = 0;
+  unchecked_ = 0;
+  buildWords();
+}
 
-// The hash of one word for every number of chains it is looked up with: each is computed once,
-// on first need, and serves every pool of that size.
-class WordHashes {
- public:
-  explicit WordHashes(const char* word) : word_(word) {}
-  std::int32_t find(const KtStringPool* pool, std::int32_t chains) {
-    if (pool == nullptr) return -1;
-    for (int i = 0; i < count_; ++i)
-      if (chains_[i] == chains) return pool->lookup(word_, hashes_[i]);
-    const std::int32_t hash = pool->hash(word_);
-    if (count_ < kSizes) {
-      chains_[count_] = chains;
-      hashes_[count_++] = hash;
-    }
-    return pool->lookup(word_, hash);
+void KtOMLLexer::stop() {
+  while (pFiles_ != nullptr) popFile();
+  auxText(nullptr);
+  bracketLevel_ = 0;
+  lookAhead_.releaseValue();
+  hasLookAhead_ = false;
+}
+
+void KtOMLLexer::memoryExhausted() {
+  reader_.internalErrorMessage(KT_OML_MSG_MEMORY_EXHAUSTED, reader_.here(), nullptr, nullptr,
+                               nullptr, 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Input files
+
+// An included file must be a regular file, and in the reader's confined mode lie below its
+// include root: its name is resolved (so that '..' and symbolic links are followed), and the
+// file found there must be the one that was opened.
+bool KtOMLLexer::includeAllowed(const char* name, const KtOMLInput* input, bool regular) const {
+  const KtOMLIncludeModeEnum mode = reader_.includeMode();
+  if (mode == KT_OML_INCLUDE_NONE || !regular) return false;
+  if (mode != KT_OML_INCLUDE_BELOW_ROOT) return true;
+  const char* root = reader_.resolvedIncludeRoot();
+  char* resolved = ::realpath(name, nullptr);
+  bool below = false;
+  if (root != nullptr && resolved != nullptr) {
+    const std::size_t n = std::strlen(root);
+    struct stat status;
+    below = n > 0 && std::strncmp(resolved, root, n) == 0 &&
+            (resolved[n] == '/' || root[n - 1] == '/') && ::stat(resolved, &status) == 0 &&
+            static_cast<std::uint64_t>(status.st_dev) == input->device &&
+            static_cast<std::uint64_t>(status.st_ino) == input->inode;
   }
-
- private:
-  static constexpr int kSizes = 6;
-  const char* word_;
-  std::int32_t chains_[kSizes];
-  std::int32_t hashes_[kSizes];
-  int count_ = 0;
-};
-
-}  // namespace
-
-// A word's class does not change while the pools only grow, except when a name is declared:
-// short words keep their answer in a small cache, emptied by every declaration.
-struct KtOMLFile::WordCacheEntry {
-  char word[16];
-  std::uint8_t length;  // 0: empty
-  std::uint8_t tag;
-  std::uint8_t unknownField;
-  std::int32_t index;
-};
-
-namespace {
-
-std::uint32_t wordSlot(const char* word, std::int32_t length) {
-  std::uint32_t h = static_cast<std::uint32_t>(length) * 0x9E3779B1u;
-  for (std::int32_t i = 0; i < length; ++i)
-    h = (h ^ static_cast<unsigned char>(word[i])) * 0x01000193u;
-  return h >> 24;
+  std::free(resolved);
+  return below;
 }
 
-}  // namespace
-
-void KtOMLFile::forgetWords() {
-  if (wordCache_ != nullptr)
-    for (int i = 0; i < kWordCacheSize; ++i) wordCache_[i].length = 0;
+bool KtOMLLexer::openInput(const char* name, bool include, KtOMLInput*& input) {
+  input = nullptr;
+  if (openFiles_ >= kMaxOpenFiles || std::strlen(name) > kLongestName) return false;
+  input = new (std::nothrow) KtOMLInput;
+  if (input == nullptr) return false;
+  // An included file is opened without waiting, so that a FIFO or a device cannot block the
+  // reading before it is refused.
+  input->handle = ktOpenHandle(name, include ? KtOpenHow::kReadRegular : KtOpenHow::kReadExisting);
+  std::uint64_t size = 0;
+  bool regular = false;
+  if (input->handle == KT_INVALID_HANDLE ||
+      !ktFileStatus(input->handle, &input->device, &input->inode, &size, &regular) ||
+      (include && !includeAllowed(name, input, regular)))
+    return false;
+  // The same file under another name further down the stack: an include cycle.
+  for (const KtOMLInput* f = pFiles_; f != nullptr; f = f->next)
+    if (f->device == input->device && f->inode == input->inode) return false;
+  std::size_t capacity = regular && size + 2 < kBlock ? static_cast<std::size_t>(size) + 2 : kBlock;
+  if (capacity < kSmallestBuffer) capacity = kSmallestBuffer;
+  input->buffer = static_cast<char*>(std::malloc(capacity + 2));
+  if (input->buffer == nullptr) return false;
+  input->capacity = capacity;
+  input->p = input->limit = input->end = input->buffer;
+  input->lineStart = input->buffer;
+  *input->limit = 0;
+  return true;
 }
 
-// Object types, then sections (the grammar's, then those declared in the file), then the
-// grammar's fields, the declared fields and the enumeration values; anything else is an object
-// id. In unchecked mode every word is a field.
-KtOMLToken* KtOMLFile::classifyIdentifier(const char* word) {
-  if (skipping_ != 0) return newToken(OML_TOKEN_SCOPE, -1);
-  const std::int32_t length = static_cast<std::int32_t>(std::strlen(word));
-  WordCacheEntry* cached = nullptr;
-  if (inUncheckedSection_ == 0 && length < 16) {
-    if (wordCache_ == nullptr) {
-      wordCache_ =
-          static_cast<WordCacheEntry*>(std::calloc(kWordCacheSize, sizeof(WordCacheEntry)));
+void KtOMLLexer::pushFile(const char* name) {
+  if (reader_.fatalError_ || name == nullptr) return;
+  const KtOMLFile::Place place = reader_.here();
+  KtOMLInput* input = nullptr;
+  const bool include = pFiles_ != nullptr;
+  if (!openInput(name, include, input)) {
+    if (input != nullptr) {
+      if (input->handle != KT_INVALID_HANDLE) ktCloseHandle(input->handle);
+      std::free(input->buffer);
+      delete input;
     }
-    if (wordCache_ != nullptr) {
-      cached = &wordCache_[wordSlot(word, length)];
-      if (cached->length == length &&
-          std::memcmp(cached->word, word, static_cast<std::size_t>(length)) == 0) {
-        KtOMLToken* token = newToken(static_cast<KtOMLTokenTagEnum>(cached->tag), cached->index);
-        if (token != nullptr) token->unknownField(cached->unknownField);
-        return token;
+    reader_.internalErrorMessage(KT_OML_MSG_CANNOT_OPEN, place, name, nullptr, nullptr, 1);
+    reader_.errorCode_ = KT_FILE_OPEN_ERROR;
+    return;
+  }
+  input->fileNameIndex = reader_.storeStringIndex(name);
+  input->next = pFiles_;
+  pFiles_ = input;
+  ++openFiles_;
+}
+
+void KtOMLLexer::popFile() {
+  KtOMLInput* input = pFiles_;
+  if (input == nullptr) return;
+  reader_.previousPathName(reader_.string(input->fileNameIndex));
+  if (!ktCloseHandle(input->handle)) {
+    reader_.internalErrorMessage(KT_OML_MSG_CANNOT_CLOSE, reader_.here(), nullptr, nullptr, nullptr,
+                                 1);
+    reader_.errorCode_ = KT_FILE_CLOSE_ERROR;
+  }
+  pFiles_ = input->next;
+  --openFiles_;
+  std::free(input->buffer);
+  delete input;
+}
+
+void KtOMLLexer::auxText(char** text) {
+  if (aux_ != nullptr) {
+    delete aux_;
+    aux_ = nullptr;
+    auxText_ = nullptr;
+  }
+  if (text == nullptr || *text == nullptr) return;
+  aux_ = new (std::nothrow) KtOMLInput;
+  if (aux_ == nullptr) return;
+  auxText_ = text;
+  aux_->buffer = aux_->p = *text;
+  aux_->lineStart = *text;
+  aux_->limit = aux_->end = *text + std::strlen(*text);
+  aux_->eof = true;
+}
+
+// Moves what is unread to the front of the buffer, then reads as much as fits, growing the
+// buffer when it is full; false (with the end of the file noted) when nothing more came. A
+// failed read ends the file too and makes the reading's result 4.
+bool KtOMLLexer::readMore(KtOMLInput* in) {
+  if (in->eof) return false;
+  if (in->p > in->buffer) {
+    const std::size_t kept = static_cast<std::size_t>(in->end - in->p);
+    const std::ptrdiff_t shift = in->p - in->buffer;
+    std::memmove(in->buffer, in->p, kept);
+    in->before += shift;
+    in->lineStart = in->lineStart >= in->p ? in->lineStart - shift : in->buffer;
+    in->p = in->buffer;
+    in->end = in->buffer + kept;
+  }
+  std::size_t used = static_cast<std::size_t>(in->end - in->buffer);
+  if (used == in->capacity) {
+    const std::size_t grown = in->capacity < kBlock ? kBlock : in->capacity * 2;
+    char* bigger =
+        grown > in->capacity ? static_cast<char*>(std::realloc(in->buffer, grown + 2)) : nullptr;
+    if (bigger == nullptr) {
+      memoryExhausted();
+      in->eof = true;
+      return false;
+    }
+    in->lineStart = bigger + (in->lineStart - in->buffer);
+    in->buffer = in->p = bigger;
+    in->end = bigger + used;
+    in->capacity = grown;
+  }
+  const std::ptrdiff_t n = ktReadOnce(in->handle, in->end, in->capacity - used);
+  if (n <= 0) {
+    in->eof = true;
+    if (n < 0) {
+      reader_.errorCode_ = KT_FILE_READ_ERROR;
+      reader_.error(1);
+    }
+    return false;
+  }
+  in->end += n;
+  reader_.countInput(n);
+  return true;
+}
+
+// Makes the next whole lines ready: they end where a line's ending is followed by a byte that
+// is no line ending, so that an ending of two bytes is never cut in two. False at the end of
+// the file. The last line of a file gets a line feed when it has no ending.
+bool KtOMLLexer::refillText(KtOMLInput* in) {
+  *in->limit = in->saved;
+  const std::size_t done = static_cast<std::size_t>(in->limit - in->p);
+  for (std::size_t searched = done;;) {
+    // Look for the last complete line among the bytes not searched yet.
+    const char* from = in->p + (searched > 0 ? searched - 1 : 0);
+    for (const char* q = in->end - 1; q > from; --q) {
+      if (is(kText.bits, q[-1], kEnd) && !is(kText.bits, *q, kEnd)) {
+        in->limit = const_cast<char*>(q);
+        in->saved = *q;
+        *in->limit = 0;
+        return in->limit > in->p;
       }
     }
+    searched = static_cast<std::size_t>(in->end - in->p);
+    if (!readMore(in)) {
+      if (in->p == in->end) {
+        in->limit = in->end;
+        in->saved = 0;
+        *in->limit = 0;
+        return false;
+      }
+      if (!is(kText.bits, in->end[-1], kEnd)) *in->end++ = '\n';  // room is kept for it
+      in->limit = in->end;
+      in->saved = 0;
+      *in->limit = 0;
+      return true;
+    }
   }
-  KtOMLToken* token = classifyNewIdentifier(word);
-  if (cached != nullptr && token != nullptr) {
-    std::memcpy(cached->word, word, static_cast<std::size_t>(length));
-    cached->length = static_cast<std::uint8_t>(length);
-    cached->tag = static_cast<std::uint8_t>(token->tag());
-    cached->unknownField = static_cast<std::uint8_t>(token->unknownField());
-    cached->index = token->index();
-  }
-  return token;
 }
 
-KtOMLToken* KtOMLFile::classifyNewIdentifier(const char* word) {
-  const KtOMLStatic* g = pOMLStatic_;
-  if (inUncheckedSection_ != 0) {
-    std::int32_t index =
-        g != nullptr && g->pFieldIDPool() != nullptr ? g->pFieldIDPool()->lookup(word) : -1;
-    if (index < 0) index = storeFieldIDIndex(word);
-    return newToken(index >= 0 ? OML_TOKEN_FIELD : OML_TOKEN_ERROR, index >= 0 ? index : 0);
+// Binary: at least `need` bytes unread in the buffer; false when the file has fewer left.
+bool KtOMLLexer::refillBinary(KtOMLInput* in, std::size_t need) {
+  while (static_cast<std::size_t>(in->end - in->p) < need)
+    if (!readMore(in)) return false;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Places
+
+std::int32_t KtOMLLexer::line() const {
+  const KtOMLInput* in = pFiles_;
+  if (aux_ != nullptr || in == nullptr) return -1;
+  if (binary_) {
+    const std::int64_t n = in->before + (in->p - in->buffer);
+    return n < INT32_MAX ? static_cast<std::int32_t>(n) : INT32_MAX;
   }
-  WordHashes hashes(word);
-  if (g != nullptr) {
-    std::int32_t index = hashes.find(g->pObjTypeIDPool(), g->objTypeIDHashSize());
-    if (index >= 0) return newToken(OML_TOKEN_OBJTYPE, index);
-    if ((index = hashes.find(g->pSectionIDPool(), g->sectionIDHashSize())) >= 0)
-      return newToken(OML_TOKEN_SECTION, index);
-    if ((index = hashes.find(pUnknownSectionIDPool_, g->sectionIDHashSize())) >= 0)
-      return newToken(OML_TOKEN_SECTION, grammarSectionCount() + index);
-    if ((index = hashes.find(g->pFieldIDPool(), g->fieldIDHashSize())) >= 0)
-      return newToken(OML_TOKEN_FIELD, index);
-    if ((index = hashes.find(pUnknownFieldIDPool_, g->fieldIDHashSize())) >= 0) {
-      KtOMLToken* token = newToken(OML_TOKEN_FIELD, index);
-      if (token != nullptr) token->unknownField(1);
-      return token;
+  // Right after a line's ending, reading still stands on that line.
+  return in->p == in->lineStart ? in->line - 1 : in->line;
+}
+
+int KtOMLLexer::position() const {
+  const KtOMLInput* in = pFiles_;
+  if (aux_ != nullptr || in == nullptr) return -1;
+  if (binary_) return 0;
+  if (in->p == in->lineStart) return in->lastEnd;
+  const std::ptrdiff_t n = in->p - in->lineStart;
+  return n < INT32_MAX ? static_cast<int>(n) : INT32_MAX;
+}
+
+std::int32_t KtOMLLexer::fileNameIndex() const {
+  return aux_ == nullptr && pFiles_ != nullptr ? pFiles_->fileNameIndex : -1;
+}
+
+void KtOMLLexer::place(KtOMLToken& token) const {
+  token.place(fileNameIndex(), line(), position());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Brackets
+
+void KtOMLLexer::pushBracket(char kind) {
+  if (bracketLevel_ == bracketCapacity_) {
+    const int capacity = bracketCapacity_ < 64 ? 64 : std::min(bracketCapacity_ * 2, kMaxBrackets);
+    Bracket* grown = capacity > bracketCapacity_
+                         ? static_cast<Bracket*>(std::realloc(
+                               brackets_, static_cast<std::size_t>(capacity) * sizeof(Bracket)))
+                         : nullptr;
+    if (grown == nullptr) {
+      memoryExhausted();
+      return;
     }
-    if ((index = hashes.find(g->pValueIDPool(), g->valueIDHashSize())) >= 0)
-      return newToken(OML_TOKEN_VALUE, index);
+    brackets_ = grown;
+    bracketCapacity_ = capacity;
   }
-  const std::int32_t index = g != nullptr && pObjectIDPool_ != nullptr
-                                 ? pObjectIDPool_->update(word, pObjectIDPool_->hash(word))
-                                 : storeObjectIDIndex(word);
+  brackets_[bracketLevel_++] = Bracket{kind, fileNameIndex(), line(), position()};
+}
+
+void KtOMLLexer::popBracket(char kind) {
+  if (bracketLevel_ == 0) {
+    reader_.internalErrorMessage(KT_OML_MSG_UNOPENED_BRACKET, reader_.here());
+    return;
+  }
+  const Bracket& opening = brackets_[--bracketLevel_];
+  if (partnerOf(opening.kind) != kind) {
+    reader_.internalWarningMessage(
+        KT_OML_MSG_BRACKET_LEFT_DIFFERENT,
+        KtOMLFile::Place{opening.fileNameIndex, nullptr, opening.line, opening.position});
+    reader_.internalWarningMessage(KT_OML_MSG_BRACKET_RIGHT_DIFFERENT, reader_.here());
+  }
+}
+
+bool KtOMLLexer::punctuation(char c, KtOMLToken& token) {
+  if (isOpening(c)) {
+    pushBracket(c);
+    make(token, OML_TOKEN_OPEN_BRACKET, c);
+  } else if (isClosing(c)) {
+    popBracket(c);
+    make(token, OML_TOKEN_CLOSE_BRACKET, c);
+  } else if (c == ':' || c == '=') {
+    make(token, OML_TOKEN_ASSIGN, c);
+  } else if (c == ';') {
+    make(token, OML_TOKEN_SEMICOLON, c);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The token stream
+
+bool KtOMLLexer::read(KtOMLToken& token) {
+  if (skipLine_ != 0) {
+    skipLine_ = 0;
+    passRestOfLine();
+  }
+  if (skipLevel_ >= 0) {
+    const int level = skipLevel_;
+    skipLevel_ = -1;
+    skipToLevel(level);
+  }
+  bool made = false;
+  while (!made && !reader_.fatalError_) {
+    if (binary_ && aux_ == nullptr) {
+      KtOMLInput* in = pFiles_;
+      if (in == nullptr) break;
+      if (in->p == in->end && !refillBinary(in, 1)) {
+        popFile();
+        continue;
+      }
+      const char tag = *in->p++;
+      made = punctuation(tag, token) || readBinaryToken(static_cast<unsigned char>(tag), token);
+      // A truncated item was reported and gave no token: read on.
+    } else {
+      const char c = nextTextStart();
+      if (c == 0) break;
+      made = punctuation(c, token) || readTextToken(c, token);
+      if (!made) break;  // memory exhausted: fatal
+    }
+  }
+  if (!made) {
+    // The end of all input, reported once: the open brackets are forgotten.
+    if (bracketLevel_ > 0 && !reader_.fatalError_) {
+      const Bracket& open = brackets_[bracketLevel_ - 1];
+      reader_.internalErrorMessage(KT_OML_MSG_UNCLOSED_BRACKET,
+                                   aux_ != nullptr ? KtOMLFile::nowhere()
+                                                   : KtOMLFile::Place{open.fileNameIndex, nullptr,
+                                                                      open.line, open.position});
+    }
+    bracketLevel_ = 0;
+    return false;
+  }
+  if (aux_ != nullptr && *auxText_ != nullptr) {
+    // The aux text keeps only what is unread.
+    const std::size_t left = static_cast<std::size_t>(aux_->end - aux_->p);
+    std::memmove(*auxText_, aux_->p, left + 1);
+    aux_->buffer = aux_->p = *auxText_;
+    aux_->lineStart = *auxText_;
+    aux_->limit = aux_->end = *auxText_ + left;
+  }
+  return true;
+}
+
+KtOMLToken* KtOMLLexer::peek() {
+  if (!hasLookAhead_) {
+    if (!read(lookAhead_)) return nullptr;
+    hasLookAhead_ = true;
+  }
+  return &lookAhead_;
+}
+
+bool KtOMLLexer::next(KtOMLToken& token) {
+  if (peek() == nullptr) return false;
+  token.takeFrom(&lookAhead_);
+  hasLookAhead_ = false;
+  if (token.tag() != OML_TOKEN_BINVALUE) return true;
+  for (KtOMLToken* more = peek(); more != nullptr && more->tag() == OML_TOKEN_BINVALUE;
+       more = peek()) {
+    KtOMLBinValue* value = token.pBinValue();
+    const std::int64_t expected =
+        static_cast<std::int64_t>(value->length()) + more->pBinValue()->length();
+    value->concat(more->pBinValue());
+    lookAhead_.releaseValue();
+    hasLookAhead_ = false;
+    if (value->length() != expected) {
+      memoryExhausted();
+      break;
+    }
+  }
+  return true;
+}
+
+void KtOMLLexer::putBack(KtOMLToken& token) {
+  lookAhead_.takeFrom(&token);
+  hasLookAhead_ = true;
+}
+
+void KtOMLLexer::unchecked(int on) { unchecked_ = on != 0; }
+
+// The words and strings of a skipped block are read but not stored.
+void KtOMLLexer::skipToLevel(int level) {
+  ++skipping_;
+  KtOMLToken token;
+  while (bracketLevel_ >= level && !reader_.fatalError_ && read(token)) token.releaseValue();
+  --skipping_;
+}
+
+// Text: the rest of the current line. Binary, which has no lines: the next item, with its block
+// when it is a bracket.
+void KtOMLLexer::passRestOfLine() {
+  if (binary_ && aux_ == nullptr) {
+    ++skipping_;
+    KtOMLToken token;
+    if (read(token) && token.tag() == OML_TOKEN_OPEN_BRACKET) skipToLevel(bracketLevel_);
+    token.releaseValue();
+    --skipping_;
+    return;
+  }
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  if (in == nullptr) return;
+  const unsigned char* table = aux_ != nullptr ? kAux.bits : kText.bits;
+  const char* p = in->p;
+  for (;;) {
+    while (*p != 0 && !is(table, *p, kEnd) && !(aux_ != nullptr && *p == '\n')) ++p;
+    if (*p != 0 || p == in->limit) break;
+    nulByte(p);
+    ++p;
+  }
+  in->p = const_cast<char*>(p);
+}
+
+void KtOMLLexer::nulByte(const char* at) {
+  const KtOMLInput* in = pFiles_;
+  const std::ptrdiff_t position = at - in->lineStart + 1;
+  reader_.internalErrorMessage(
+      KT_OML_MSG_UNEXPECTED_TOKEN,
+      KtOMLFile::Place{in->fileNameIndex, nullptr, in->line,
+                       position < INT32_MAX ? static_cast<std::int32_t>(position) : INT32_MAX});
+}
+
+// Takes the first character of the next token; 0 at the end of all input. White space, line
+// endings and comments are passed over where they lie; a zero byte in a file is reported and
+// passed over.
+char KtOMLLexer::nextTextStart() {
+  for (;;) {
+    KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+    if (in == nullptr || reader_.fatalError_) return 0;
+    const unsigned char* table = aux_ != nullptr ? kAux.bits : kText.bits;
+    char* p = in->p;
+    for (;;) {
+      const unsigned char bits = table[static_cast<unsigned char>(*p)];
+      if ((bits & kSpace) != 0) {
+        ++p;
+      } else if ((bits & kEnd) != 0) {
+        in->lastEnd =
+            static_cast<std::int32_t>(std::min<std::ptrdiff_t>(p - in->lineStart + 1, INT32_MAX));
+        const char partner = *p == '\n' ? '\r' : '\n';
+        ++p;
+        if (*p == partner) ++p;
+        if (in->line < INT32_MAX) ++in->line;
+        in->lineStart = p;
+      } else {
+        break;
+      }
+    }
+    in->p = p;
+    const char c = *p;
+    if (c == 0) {
+      if (p != in->limit) {  // a zero byte in the file
+        nulByte(p);
+        in->p = p + 1;
+      } else if (in == aux_) {
+        return 0;
+      } else if (!refillText(in)) {
+        popFile();
+      }
+      continue;
+    }
+    if (c == '#' || (c == '/' && p[1] == '/')) {
+      passRestOfLine();
+      continue;
+    }
+    in->p = p + 1;
+    if (c != '/' || p[1] != '*') return c;
+    blockComment();
+  }
+}
+
+// A block comment: it ends at "*/", or with its file (error 17 at its beginning).
+void KtOMLLexer::blockComment() {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  const KtOMLFile::Place start{fileNameIndex(), nullptr, line(), position()};
+  const unsigned char* table = aux_ != nullptr ? kAux.bits : kText.bits;
+  ++in->p;  // the '*'
+  for (;;) {
+    char* p = in->p;
+    while (*p != '*' && *p != 0 && !is(table, *p, kEnd)) ++p;
+    in->p = p;
+    if (*p == '*') {
+      in->p = p + 1;
+      if (p[1] == '/') {
+        ++in->p;
+        return;
+      }
+    } else if (*p != 0) {
+      in->lastEnd =
+          static_cast<std::int32_t>(std::min<std::ptrdiff_t>(p - in->lineStart + 1, INT32_MAX));
+      const char partner = *p == '\n' ? '\r' : '\n';
+      ++p;
+      if (*p == partner) ++p;
+      if (in->line < INT32_MAX) ++in->line;
+      in->lineStart = in->p = p;
+    } else if (p != in->limit) {
+      nulByte(p);
+      in->p = p + 1;
+    } else if (in == aux_ || reader_.fatalError_ || !refillText(in)) {
+      if (!reader_.fatalError_)
+        reader_.internalErrorMessage(KT_OML_MSG_UNTERMINATED_COMMENT, start);
+      return;
+    }
+  }
+}
+
+bool KtOMLLexer::readTextToken(char c, KtOMLToken& token) {
+  if (c == '"') return readTextString(token);
+  if (c == '$') return readTextFullScope(token);
+  if (c == '.') {
+    KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+    const char* start = in->p - 1;
+    if (!is(kText.bits, *in->p, kDigit)) {
+      make(token, OML_TOKEN_ERROR, 0);
+      return true;
+    }
+    in->p = const_cast<char*>(runOf(kText.bits, in->p, kDigit));
+    return readTextReal(start, false, token);
+  }
+  if (c == '+' || c == '-' || is(kText.bits, c, kDigit)) return readTextNumber(c, token);
+  if (is(kText.bits, c, kIdentStart)) return readTextIdentifier(token);
+  make(token, OML_TOKEN_ERROR, static_cast<unsigned char>(c));
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text tokens
+
+// A string runs to the next double quote that no backslash precedes, over lines and refills,
+// but not past its file. Without escapes and line endings it is stored from where it lies;
+// otherwise it is assembled in the scratch text, each line ending as one line feed.
+bool KtOMLLexer::readTextString(KtOMLToken& token) {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  const unsigned char* table = aux_ != nullptr ? kAux.bits : kText.bits;
+  const KtOMLFile::Place start{fileNameIndex(), nullptr, line(), position()};
+  char* p = in->p;
+  char* q = p;
+  while (!is(table, *q, kStringStop)) ++q;
+  const char* text = p;
+  std::size_t length = static_cast<std::size_t>(q - p);
+  bool closed = *q == '"';
+  if (closed) {
+    in->p = q + 1;
+  } else {
+    scratchLength_ = 0;
+    if (!scratchAppend(p, length)) return false;
+    in->p = q;
+    while (!closed && !reader_.fatalError_) {
+      p = in->p;
+      q = p;
+      while (!is(table, *q, kStringStop)) ++q;
+      if (!scratchAppend(p, static_cast<std::size_t>(q - p))) return false;
+      in->p = q;
+      const char c = *q;
+      if (c == '"') {
+        in->p = q + 1;
+        closed = true;
+      } else if (c == '\\' && q[1] != 0) {
+        // The next character goes in as it stands, a quote included; a line ending as a line
+        // feed.
+        if (!scratchPush('\\')) return false;
+        if (is(table, q[1], kEnd)) {
+          in->p = q + 1;
+          continue;  // the ending is taken below, after the backslash
+        }
+        if (!scratchPush(q[1])) return false;
+        in->p = q + 2;
+      } else if (c == '\\') {  // a backslash at the end of the bytes ready, or before a 0
+        if (!scratchPush('\\')) return false;
+        in->p = q + 1;
+        if (q + 1 != in->limit) continue;
+        if (in == aux_ || !refillText(in)) break;
+        if (*in->p != 0 && !is(table, *in->p, kEnd)) {
+          if (!scratchPush(*in->p)) return false;
+          ++in->p;
+        }
+      } else if (c != 0) {  // a line ending
+        in->lastEnd =
+            static_cast<std::int32_t>(std::min<std::ptrdiff_t>(q - in->lineStart + 1, INT32_MAX));
+        const char partner = c == '\n' ? '\r' : '\n';
+        ++q;
+        if (*q == partner) ++q;
+        if (in->line < INT32_MAX) ++in->line;
+        in->lineStart = in->p = q;
+        if (!scratchPush('\n')) return false;
+      } else if (q != in->limit) {
+        nulByte(q);
+        in->p = q + 1;
+      } else if (in == aux_ || !refillText(in)) {
+        break;  // the string ends with its file
+      }
+    }
+    text = scratch_;
+    length = scratchLength_;
+  }
+  if (reader_.fatalError_) return false;
+  if (!closed) {
+    reader_.internalErrorMessage(KT_OML_MSG_UNTERMINATED_STRING, start);
+    if (reader_.fatalError_) return false;
+  }
+  if (skipping_ != 0) {
+    make(token, OML_TOKEN_STRING, -1);
+    return true;
+  }
+  if (text == scratch_) length = removeEscapeSequences(scratch_, length);
+  const std::int32_t index = reader_.pStringPool_->store(text, length);
   if (index < 0) {
     memoryExhausted();
-    return nullptr;
+    return false;
   }
-  return newToken(OML_TOKEN_SCOPE, index);
+  make(token, OML_TOKEN_STRING, index);
+  return true;
+}
+
+bool KtOMLLexer::readTextIdentifier(KtOMLToken& token) {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  const char* start = in->p - 1;
+  const char* p = runOf(kText.bits, in->p, kIdent);
+  in->p = const_cast<char*>(p);
+  if (*p == ',' || *p == '|') return readTextScope(start, token);
+  return classify(start, static_cast<std::size_t>(p - start), token);
 }
 
 // One component behind a separator: an integer (optionally signed) or a name.
-bool KtOMLFile::readTextScopeComponent() {
-  const char c = lookAheadChar();
-  if (c == '+' || c == '-') {
-    scratchPush(nextChar());
-    return takeRun(kDigit) > 0;
+bool KtOMLLexer::scopeComponent() {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  const char* p = in->p;
+  const char* start = p;
+  if (*p == '+' || *p == '-') {
+    const char* digits = runOf(kText.bits, p + 1, kDigit);
+    in->p = const_cast<char*>(digits);
+    return digits > p + 1 && scratchAppend(start, static_cast<std::size_t>(digits - start));
   }
-  if (is(c, kDigit)) return takeRun(kDigit) > 0;
-  if (is(c, kIdentStart)) return takeRun(kIdent) > 0;
-  return false;
+  const char* end = is(kText.bits, *p, kDigit)        ? runOf(kText.bits, p, kDigit)
+                    : is(kText.bits, *p, kIdentStart) ? runOf(kText.bits, p, kIdent)
+                                                      : p;
+  in->p = const_cast<char*>(end);
+  return end > start && scratchAppend(start, static_cast<std::size_t>(end - start));
 }
 
-KtOMLToken* KtOMLFile::readTextScopeRest() {
-  for (char c = lookAheadChar(); c == ',' || c == '|'; c = lookAheadChar()) {
-    nextChar();
-    scratchPush(',');
-    if (!readTextScopeComponent()) return fatalError_ ? nullptr : newToken(OML_TOKEN_ERROR, 0);
+// The components behind a first one, from `start` up to the read position; ',' and '|' both
+// separate, and the stored text has ',' only.
+bool KtOMLLexer::readTextScope(const char* start, KtOMLToken& token) {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  scratchLength_ = 0;
+  if (!scratchAppend(start, static_cast<std::size_t>(in->p - start))) return false;
+  while (*in->p == ',' || *in->p == '|') {
+    ++in->p;
+    if (!scratchPush(',')) return false;
+    if (!scopeComponent()) {
+      if (reader_.fatalError_) return false;
+      make(token, OML_TOKEN_ERROR, 0);
+      return true;
+    }
   }
-  if (fatalError_) return nullptr;
-  if (skipping_ != 0) return newToken(OML_TOKEN_SCOPE, -1);
-  const std::int32_t index = storeObjectIDIndex(scratchText());
+  return storeScope(scratch_, scratchLength_, token);
+}
+
+bool KtOMLLexer::storeScope(const char* text, std::size_t length, KtOMLToken& token) {
+  if (skipping_ != 0) {
+    make(token, OML_TOKEN_SCOPE, -1);
+    return true;
+  }
+  const std::int32_t index = reader_.pObjectIDPool_->store(text, length);
   if (index < 0) {
     memoryExhausted();
-    return nullptr;
+    return false;
   }
-  return newToken(OML_TOKEN_SCOPE, index);
+  make(token, OML_TOKEN_SCOPE, index);
+  return true;
 }
 
 // "$" is the root; "$x", "$,x" and "$|x" all name its child x.
-KtOMLToken* KtOMLFile::readTextFullScope() {
-  if (!scratchReset()) return nullptr;
-  scratchPush('$');
-  const char c = lookAheadChar();
-  if (is(c, kIdent) || c == '+' || c == '-') {
-    scratchPush(',');
-    if (!readTextScopeComponent()) return fatalError_ ? nullptr : newToken(OML_TOKEN_ERROR, 0);
+bool KtOMLLexer::readTextFullScope(KtOMLToken& token) {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  scratchLength_ = 0;
+  if (!scratchPush('$')) return false;
+  const char c = *in->p;
+  if (is(kText.bits, c, kIdent) || c == '+' || c == '-') {
+    if (!scratchPush(',')) return false;
+    if (!scopeComponent()) {
+      if (reader_.fatalError_) return false;
+      make(token, OML_TOKEN_ERROR, 0);
+      return true;
+    }
   }
-  return readTextScopeRest();
+  while (*in->p == ',' || *in->p == '|') {
+    ++in->p;
+    if (!scratchPush(',')) return false;
+    if (!scopeComponent()) {
+      if (reader_.fatalError_) return false;
+      make(token, OML_TOKEN_ERROR, 0);
+      return true;
+    }
+  }
+  return storeScope(scratch_, scratchLength_, token);
 }
 
 // A number that begins with a digit or a sign: an integer, a real, the first component of a
-// scope, and (beginning with a digit) a binary sequence after 0x or an IP address.
-KtOMLToken* KtOMLFile::readTextNumber(char first) {
-  if (!scratchReset()) return nullptr;
-  scratchPush(first);
+// scope, and (beginning with a digit) a byte sequence after 0x or an IP address.
+bool KtOMLLexer::readTextNumber(char first, KtOMLToken& token) {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  const char* start = in->p - 1;
   const bool hasSign = first == '+' || first == '-';
-  const std::int32_t digits = (hasSign ? 0 : 1) + takeRun(kDigit);
-  if (fatalError_) return nullptr;
-  const char next = lookAheadChar();
-  if (digits == 0) return next == '.' ? readTextRealRest(true) : newToken(OML_TOKEN_ERROR, 0);
-  const char* run = scratch_ + (hasSign ? 1 : 0);
-  if (!hasSign && next == 'x' && wrappedValue(run, digits) == 0 && smallValue(run, digits) == 0) {
-    nextChar();
-    return readTextBinValue();
+  const char* digits = hasSign ? in->p : start;
+  const char* end = runOf(kText.bits, in->p, kDigit);
+  in->p = const_cast<char*>(end);
+  const char next = *end;
+  if (end == digits) {
+    if (next != '.') {
+      make(token, OML_TOKEN_ERROR, 0);
+      return true;
+    }
+    return readTextReal(start, true, token);
   }
-  if (!hasSign && next == '.' && smallValue(run, digits) <= 255)
-    return readTextAddressOrReal(digits);
-  if (next == ',' || next == '|') return readTextScopeRest();
-  if (next == '.' || next == 'e' || next == 'E') return readTextRealRest(true);
-  const std::uint32_t magnitude = wrappedValue(run, digits);
-  return newToken(OML_TOKEN_INTEGER,
-                  static_cast<std::int32_t>(first == '-' ? 0u - magnitude : magnitude));
+  if (!hasSign && next == 'x' && wrappedValue(digits, end) == 0 && smallValue(digits, end) == 0) {
+    ++in->p;
+    return readTextBinValue(token);
+  }
+  if (!hasSign && next == '.' && smallValue(digits, end) <= 255)
+    return readTextAddressOrReal(start, token);
+  if (next == ',' || next == '|') return readTextScope(start, token);
+  if (next == '.' || next == 'e' || next == 'E') return readTextReal(start, true, token);
+  const std::uint32_t magnitude = wrappedValue(digits, end);
+  make(token, OML_TOKEN_INTEGER,
+       static_cast<std::int32_t>(first == '-' ? 0u - magnitude : magnitude));
+  return true;
 }
 
 // After a first component of 0..255 and a point: four components of 0..255 are an IP address;
 // one point is a real; two or three components, or one beyond 255, are an error.
-KtOMLToken* KtOMLFile::readTextAddressOrReal(std::int32_t firstDigits) {
-  nextChar();
-  scratchPush('.');
-  const std::int32_t secondDigits = takeRun(kDigit);
-  if (lookAheadChar() != '.') return readTextRealRest(false);
-  int parts[4] = {smallValue(scratch_, firstDigits),
-                  smallValue(scratch_ + firstDigits + 1, secondDigits), 0, 0};
-  bool valid = secondDigits > 0 && parts[1] <= 255;
+bool KtOMLLexer::readTextAddressOrReal(const char* start, KtOMLToken& token) {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  const char* firstEnd = in->p;
+  const char* second = ++in->p;
+  const char* secondEnd = runOf(kText.bits, second, kDigit);
+  in->p = const_cast<char*>(secondEnd);
+  if (*secondEnd != '.') return readTextReal(start, false, token);
+  int parts[4] = {smallValue(start, firstEnd), smallValue(second, secondEnd), 0, 0};
+  bool valid = secondEnd > second && parts[1] <= 255;
   int count = 2;
-  while (count < 4 && lookAheadChar() == '.') {
-    nextChar();
-    const std::int32_t start = scratchLength_;
-    const std::int32_t n = takeRun(kDigit);
-    parts[count++] = smallValue(scratch_ + start, n);
-    valid = valid && n > 0 && parts[count - 1] <= 255;
+  while (count < 4 && *in->p == '.') {
+    const char* part = ++in->p;
+    const char* partEnd = runOf(kText.bits, part, kDigit);
+    in->p = const_cast<char*>(partEnd);
+    parts[count++] = smallValue(part, partEnd);
+    valid = valid && partEnd > part && parts[count - 1] <= 255;
   }
-  if (fatalError_) return nullptr;
-  if (count < 4 || !valid) return newToken(OML_TOKEN_ERROR, 0);
+  if (count < 4 || !valid) {
+    make(token, OML_TOKEN_ERROR, 0);
+    return true;
+  }
   std::uint32_t address = 0;
   for (int part : parts) address = address << 8 | static_cast<std::uint32_t>(part);
-  return newToken(OML_TOKEN_IPADDRESS, static_cast<std::int32_t>(address));
+  make(token, OML_TOKEN_IPADDRESS, static_cast<std::int32_t>(address));
+  return true;
 }
 
-// The rest of a real after what the scratch text holds: a fraction when `fraction` is set and a
-// point follows, then an exponent. Without any digit the text is no number.
-KtOMLToken* KtOMLFile::readTextRealRest(bool fraction) {
-  if (fraction && lookAheadChar() == '.') {
-    nextChar();
-    scratchPush('.');
-    takeRun(kDigit);
+// The rest of a real that begins at `start`: a fraction when `fraction` is set and a point
+// follows, then an exponent. Without any digit before the exponent the text is no number.
+bool KtOMLLexer::readTextReal(const char* start, bool fraction, KtOMLToken& token) {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  if (fraction && *in->p == '.') in->p = const_cast<char*>(runOf(kText.bits, in->p + 1, kDigit));
+  const char* mantissaEnd = in->p;
+  if (*in->p == 'e' || *in->p == 'E') {
+    ++in->p;
+    if (*in->p == '+' || *in->p == '-') ++in->p;
+    in->p = const_cast<char*>(runOf(kText.bits, in->p, kDigit));
   }
-  const char e = lookAheadChar();
-  if (e == 'e' || e == 'E') {
-    scratchPush(nextChar());
-    const char sign = lookAheadChar();
-    if (sign == '+' || sign == '-') scratchPush(nextChar());
-    takeRun(kDigit);
-  }
-  if (fatalError_) return nullptr;
   bool hasDigit = false;
-  for (std::int32_t i = 0; i < scratchLength_ && scratch_[i] != 'e' && scratch_[i] != 'E'; ++i)
-    hasDigit = hasDigit || is(scratch_[i], kDigit);
-  if (!hasDigit) return newToken(OML_TOKEN_ERROR, 0);
-  KtOMLToken* token = newToken(OML_TOKEN_REAL, 0);
-  if (token != nullptr) token->setReal(toDouble(scratch_, scratchLength_));
-  return token;
-}
-
-KtOMLToken* KtOMLFile::readTextPointReal() {
-  if (!scratchReset()) return nullptr;
-  scratchPush('.');
-  if (takeRun(kDigit) == 0) return fatalError_ ? nullptr : newToken(OML_TOKEN_ERROR, 0);
-  return readTextRealRest(false);
+  for (const char* c = start; c < mantissaEnd && !hasDigit; ++c)
+    hasDigit = is(kText.bits, *c, kDigit);
+  if (!hasDigit) {
+    make(token, OML_TOKEN_ERROR, 0);
+    return true;
+  }
+  make(token, OML_TOKEN_REAL, 0);
+  token.setReal(toDouble(start, static_cast<std::size_t>(in->p - start)));
+  return true;
 }
 
 // Pairs of hexadecimal digits after "0x"; a last lone digit is the high half of a byte, and
 // the character after it is left for the next token.
-KtOMLToken* KtOMLFile::readTextBinValue() {
-  if (!scratchReset()) return nullptr;
-  while (is(lookAheadChar(), kHex)) {
-    int byte = hexValue(nextChar()) << 4;
-    if (is(lookAheadChar(), kHex)) byte |= hexValue(nextChar());
-    if (!scratchPush(static_cast<char>(byte))) return nullptr;
+bool KtOMLLexer::readTextBinValue(KtOMLToken& token) {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
+  scratchLength_ = 0;
+  const char* p = in->p;
+  while (is(kText.bits, *p, kHex)) {
+    int byte = hexValue(*p++) << 4;
+    if (is(kText.bits, *p, kHex)) byte |= hexValue(*p++);
+    if (!scratchPush(static_cast<char>(byte))) return false;
   }
-  if (fatalError_) return nullptr;
-  return binValueToken();
+  in->p = const_cast<char*>(p);
+  return binValueToken(scratch_, scratchLength_, token);
 }
 
-// A binary-sequence token of the bytes in the scratch text.
-KtOMLToken* KtOMLFile::binValueToken() {
-  KtOMLBinValue* value = new (std::nothrow) KtOMLBinValue(scratchLength_, scratch_);
-  if (value == nullptr || value->length() != scratchLength_) {
+bool KtOMLLexer::binValueToken(const char* bytes, std::size_t n, KtOMLToken& token) {
+  if (n > INT32_MAX) {
+    memoryExhausted();
+    return false;
+  }
+  KtOMLBinValue* value = new (std::nothrow) KtOMLBinValue(static_cast<std::int32_t>(n), bytes);
+  if (value == nullptr || value->length() != static_cast<std::int32_t>(n)) {
     delete value;
     memoryExhausted();
-    return nullptr;
+    return false;
   }
-  KtOMLToken* token = newToken(OML_TOKEN_BINVALUE, 0);
-  if (token == nullptr) {
-    delete value;
-    return nullptr;
+  make(token, OML_TOKEN_BINVALUE, 0);
+  token.setBinValue(value);
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Words
+
+// Object types, then sections (the grammar's, then those declared in the file), then the
+// grammar's fields, the declared fields and the enumeration values; anything else is an object
+// id. The grammar's words are entered once per reading, the lowest in that order first, so that
+// each keeps its highest class; a declared name is classified anew.
+void KtOMLLexer::buildWords() {
+  delete words_;
+  words_ = new (std::nothrow) KtOMLNamePool(true);
+  grammarSections_ = reader_.grammarSectionCount();
+  grammarFields_ = reader_.grammarFieldCount();
+  if (words_ == nullptr || grammar_ == nullptr) return;
+  auto enter = [this](const KtStringPool* pool, KtOMLTokenTagEnum tag) {
+    for (std::int32_t i = 0; pool != nullptr && i < pool->decodeTableMax(); ++i) {
+      WordClass* c = wordClass(pool->decode(i));
+      if (c == nullptr) return;
+      if (tag == OML_TOKEN_FIELD) c->fieldIndex = i;
+      c->tag = static_cast<std::uint8_t>(tag);
+      c->index = i;
+    }
+  };
+  enter(grammar_->pValueIDPool(), OML_TOKEN_VALUE);
+  enter(grammar_->pFieldIDPool(), OML_TOKEN_FIELD);
+  enter(grammar_->pSectionIDPool(), OML_TOKEN_SECTION);
+  enter(grammar_->pObjTypeIDPool(), OML_TOKEN_OBJTYPE);
+}
+
+// The class record of a word, made (as an object id's) when the word is new; null when memory
+// runs out.
+KtOMLLexer::WordClass* KtOMLLexer::wordClass(const char* word) {
+  const std::int32_t known = words_->count();
+  const std::int32_t w = words_->store(word);
+  if (w < 0) return nullptr;
+  if (w >= classCapacity_) {
+    const std::int32_t grown = std::max<std::int32_t>(64, w * 2);
+    WordClass* bigger = static_cast<WordClass*>(
+        std::realloc(classes_, static_cast<std::size_t>(grown) * sizeof(WordClass)));
+    if (bigger == nullptr) return nullptr;
+    classes_ = bigger;
+    classCapacity_ = grown;
   }
-  token->setBinValue(value);
-  return token;
+  if (w >= known) classes_[w] = WordClass{OML_TOKEN_SCOPE, 0, -1, -1};
+  return &classes_[w];
+}
+
+void KtOMLLexer::classifyWord(const char* word, WordClass& out) const {
+  const KtOMLStatic* g = grammar_;
+  out = WordClass{OML_TOKEN_SCOPE, 0, -1, -1};
+  if (g == nullptr) return;
+  std::int32_t index = -1;
+  out.fieldIndex = g->pFieldIDPool() != nullptr ? g->pFieldIDPool()->lookup(word) : -1;
+  if ((index = g->pObjTypeIDPool() != nullptr ? g->pObjTypeIDPool()->lookup(word) : -1) >= 0)
+    out = WordClass{OML_TOKEN_OBJTYPE, 0, index, out.fieldIndex};
+  else if ((index = g->pSectionIDPool() != nullptr ? g->pSectionIDPool()->lookup(word) : -1) >= 0)
+    out = WordClass{OML_TOKEN_SECTION, 0, index, out.fieldIndex};
+  else if ((index = reader_.pUnknownSectionIDPool_->find(word)) >= 0)
+    out = WordClass{OML_TOKEN_SECTION, 0, grammarSections_ + index, out.fieldIndex};
+  else if (out.fieldIndex >= 0)
+    out = WordClass{OML_TOKEN_FIELD, 0, out.fieldIndex, out.fieldIndex};
+  else if ((index = reader_.pUnknownFieldIDPool_->find(word)) >= 0)
+    out = WordClass{OML_TOKEN_FIELD, 1, index, -1};
+  else if ((index = g->pValueIDPool() != nullptr ? g->pValueIDPool()->lookup(word) : -1) >= 0)
+    out = WordClass{OML_TOKEN_VALUE, 0, index, -1};
+}
+
+void KtOMLLexer::declared(const char* name) {
+  if (words_ == nullptr || name == nullptr) return;
+  if (WordClass* c = wordClass(name)) classifyWord(name, *c);
+}
+
+bool KtOMLLexer::classify(const char* word, std::size_t length, KtOMLToken& token) {
+  if (skipping_ != 0) {
+    make(token, OML_TOKEN_SCOPE, -1);
+    return true;
+  }
+  const std::int32_t w = words_ != nullptr ? words_->find(word, length) : -1;
+  const WordClass* known = w >= 0 ? &classes_[w] : nullptr;
+  if (unchecked_ != 0) {
+    std::int32_t index = known != nullptr ? known->fieldIndex : -1;
+    if (index < 0) {
+      const std::int32_t stored = reader_.pUncheckedFieldIDPool_->store(word, length);
+      index = stored >= 0 ? grammarFields_ + stored : -1;
+    }
+    make(token, index >= 0 ? OML_TOKEN_FIELD : OML_TOKEN_ERROR, index >= 0 ? index : 0);
+    return true;
+  }
+  if (known != nullptr && known->tag != OML_TOKEN_SCOPE) {
+    make(token, static_cast<KtOMLTokenTagEnum>(known->tag), known->index);
+    token.unknownField(known->unknownField);
+    return true;
+  }
+  const std::int32_t index = reader_.pObjectIDPool_->store(word, length);
+  if (index < 0) {
+    memoryExhausted();
+    return false;
+  }
+  make(token, OML_TOKEN_SCOPE, index);
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Binary tokens
 
-// Reads the number behind a tag: one unsigned byte after a lower-case tag, else four bytes, most
-// significant first. False, after error 19, when the file ends first.
-bool KtOMLFile::readBinaryIndex(unsigned char tag, std::int32_t& value) {
-  unsigned char byte = 0;
-  const int count = tag >= 'a' && tag <= 'z' ? 1 : 4;
-  std::uint32_t bits = 0;
-  for (int k = 0; k < count; ++k) {
-    if (!nextBinaryByteInFile(byte)) {
-      if (!fatalError_) internalErrorMessage(KT_OML_MSG_UNTERMINATED_BYTES, here());
-      return false;
-    }
-    bits = bits << 8 | byte;
-  }
-  value = static_cast<std::int32_t>(bits);
+void KtOMLLexer::truncated() {
+  if (!reader_.fatalError_)
+    reader_.internalErrorMessage(KT_OML_MSG_UNTERMINATED_BYTES, reader_.here());
+}
+
+// The next byte of the innermost file only: false at its end (the file stays open).
+bool KtOMLLexer::binaryByte(unsigned char& byte) {
+  KtOMLInput* in = pFiles_;
+  if (in == nullptr || reader_.fatalError_) return false;
+  if (in->p == in->end && !refillBinary(in, 1)) return false;
+  byte = static_cast<unsigned char>(*in->p++);
   return true;
 }
 
-KtOMLToken* KtOMLFile::binaryIndexToken(KtOMLTokenTagEnum tag, unsigned char byte,
-                                        std::int32_t limit) {
-  std::int32_t index = 0;
-  if (!readBinaryIndex(byte, index)) return nullptr;
-  if (index < 0 || index >= limit) return newToken(OML_TOKEN_ERROR, byte);
-  return newToken(tag, index);
+// The number behind a tag: one unsigned byte after a lower-case tag, else four bytes, most
+// significant first. False, after error 19, when the file ends first.
+bool KtOMLLexer::binaryIndex(unsigned char tag, std::int32_t& value) {
+  KtOMLInput* in = pFiles_;
+  const std::size_t count = ktOMLIsShortTag(tag) ? 1 : 4;
+  if (in == nullptr || reader_.fatalError_ || !refillBinary(in, count)) {
+    // What is left of the file is taken, as a byte-by-byte reader would.
+    if (in != nullptr && !reader_.fatalError_) in->p = in->end;
+    truncated();
+    return false;
+  }
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(in->p);
+  value = count == 1 ? b[0]
+                     : static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) << 24 |
+                                                 static_cast<std::uint32_t>(b[1]) << 16 |
+                                                 static_cast<std::uint32_t>(b[2]) << 8 | b[3]);
+  in->p += count;
+  return true;
 }
 
-KtOMLToken* KtOMLFile::readBinaryToken(unsigned char tag) {
-  const KtOMLStatic* g = pOMLStatic_;
+bool KtOMLLexer::binaryIndexToken(KtOMLTokenTagEnum tag, unsigned char byte, std::int32_t limit,
+                                  KtOMLToken& token) {
+  std::int32_t index = 0;
+  if (!binaryIndex(byte, index)) return false;
+  if (index < 0 || index >= limit)
+    make(token, OML_TOKEN_ERROR, byte);
+  else
+    make(token, tag, index);
+  return true;
+}
+
+bool KtOMLLexer::readBinaryToken(unsigned char tag, KtOMLToken& token) {
+  const KtOMLStatic* g = grammar_;
   auto count = [](const KtStringPool* pool) {
     return pool != nullptr ? pool->decodeTableMax() : 0;
   };
   switch (tag) {
-    case '"':
-      return readBinaryString(false, false);
-    case '$':
-      return readBinaryString(true, true);
-    case 'N':
-      return readBinaryString(true, false);
-    case 'E':
-    case 'e':
-      return binaryIndexToken(OML_TOKEN_VALUE, tag, g != nullptr ? count(g->pValueIDPool()) : 0);
-    case 'F':
-    case 'f':
+    case KT_OML_TAG_STRING:
+      return readBinaryString(false, false, token);
+    case KT_OML_TAG_SCOPE:
+      return readBinaryString(true, true, token);
+    case KT_OML_TAG_NAME:
+      return readBinaryString(true, false, token);
+    case KT_OML_TAG_VALUE:
+    case ktOMLShortTag(KT_OML_TAG_VALUE):
+      return binaryIndexToken(OML_TOKEN_VALUE, tag, g != nullptr ? count(g->pValueIDPool()) : 0,
+                              token);
+    case KT_OML_TAG_FIELD:
+    case ktOMLShortTag(KT_OML_TAG_FIELD):
       return binaryIndexToken(OML_TOKEN_FIELD, tag,
-                              grammarFieldCount() + count(pUncheckedFieldIDPool_));
-    case 'O':
-    case 'o':
-      return binaryIndexToken(OML_TOKEN_OBJTYPE, tag,
-                              g != nullptr ? count(g->pObjTypeIDPool()) : 0);
-    case 'S':
-    case 's':
+                              grammarFields_ + reader_.pUncheckedFieldIDPool_->count(), token);
+    case KT_OML_TAG_OBJTYPE:
+    case ktOMLShortTag(KT_OML_TAG_OBJTYPE):
+      return binaryIndexToken(OML_TOKEN_OBJTYPE, tag, g != nullptr ? count(g->pObjTypeIDPool()) : 0,
+                              token);
+    case KT_OML_TAG_SECTION:
+    case ktOMLShortTag(KT_OML_TAG_SECTION):
       return binaryIndexToken(OML_TOKEN_SECTION, tag,
-                              grammarSectionCount() + count(pUnknownSectionIDPool_));
-    case 'I':
-    case 'i': {
+                              grammarSections_ + reader_.pUnknownSectionIDPool_->count(), token);
+    case KT_OML_TAG_INTEGER:
+    case ktOMLShortTag(KT_OML_TAG_INTEGER):
+    case KT_OML_TAG_ADDRESS:
+    case ktOMLShortTag(KT_OML_TAG_ADDRESS): {
       std::int32_t value = 0;
-      if (!readBinaryIndex(tag, value)) return nullptr;
-      return newToken(OML_TOKEN_INTEGER, value);
+      if (!binaryIndex(tag, value)) return false;
+      make(token, ktOMLLongTag(tag) == KT_OML_TAG_INTEGER ? OML_TOKEN_INTEGER : OML_TOKEN_IPADDRESS,
+           value);
+      return true;
     }
-    case 'P':
-    case 'p': {
-      std::int32_t address = 0;
-      if (!readBinaryIndex(tag, address)) return nullptr;
-      return newToken(OML_TOKEN_IPADDRESS, address);
-    }
-    case 'R':
-    case 'r':
-      return readBinaryReal(tag);
-    case 'X':
-      return readBinaryBinValue();
+    case KT_OML_TAG_REAL:
+    case ktOMLShortTag(KT_OML_TAG_REAL):
+      return readBinaryReal(tag, token);
+    case KT_OML_TAG_BYTES:
+      return readBinaryBinValue(token);
     default:
-      return newToken(OML_TOKEN_ERROR, tag);
+      break;
   }
+  make(token, OML_TOKEN_ERROR, tag);
+  return true;
 }
 
 // A string: bytes up to an unescaped double quote, a backslash taking the next byte as it
 // stands, then unescaped as in text. A name or scope: bytes up to a double quote; a full scope
-// gets a comma behind its '$' unless it begins with one.
-KtOMLToken* KtOMLFile::readBinaryString(bool asScope, bool fullScope) {
-  if (!scratchReset()) return nullptr;
-  if (fullScope) scratchPush('$');
+// gets a comma behind its '$' unless it begins with one. A zero byte ends the stored text, as it
+// ends a C string. A string cut short by the end of its file is reported (18) and kept.
+bool KtOMLLexer::readBinaryString(bool asScope, bool fullScope, KtOMLToken& token) {
+  KtOMLInput* in = pFiles_;
   bool closed = false;
-  unsigned char byte = 0;
-  for (;;) {
-    // The plain bytes in the buffer go over at once.
-    KtOpenFileList* f = pFileDescriptor_;
-    if (!fullScope && f != nullptr && !fatalError_ && f->binaryCount > 0) {
-      const char* p = f->pBinary;
-      const char* end = p + f->binaryCount;
-      const char* q = p;
-      while (q < end && *q != '"' && (*q != '\\' || asScope)) ++q;
-      if (q > p) {
-        if (!scratchAppend(p, q - p)) return nullptr;
-        const std::int32_t n = static_cast<std::int32_t>(q - p);
-        f->pBinary = q;
-        f->binaryCount -= n;
-        f->line = f->line <= INT32_MAX - n ? f->line + n : INT32_MAX;
-        continue;
+  const char* text = nullptr;
+  std::size_t length = 0;
+  // The common case: the whole text in the buffer, without escapes, taken where it lies.
+  if (!fullScope) {
+    const char* q = in->p;
+    while (q < in->end && *q != '"' && (*q != '\\' || asScope)) ++q;
+    if (q < in->end && *q == '"') {
+      text = in->p;
+      length = static_cast<std::size_t>(q - in->p);
+      in->p = const_cast<char*>(q + 1);
+      closed = true;
+    }
+  }
+  if (!closed) {
+    scratchLength_ = 0;
+    if (fullScope && !scratchPush('$')) return false;
+    unsigned char byte = 0;
+    for (;;) {
+      // The plain bytes in the buffer go over at once.
+      if (!fullScope && !reader_.fatalError_ && in->p < in->end) {
+        const char* q = in->p;
+        while (q < in->end && *q != '"' && (*q != '\\' || asScope)) ++q;
+        if (q > in->p) {
+          if (!scratchAppend(in->p, static_cast<std::size_t>(q - in->p))) return false;
+          in->p = const_cast<char*>(q);
+          continue;
+        }
+      }
+      if (!binaryByte(byte)) break;
+      if (byte == '"') {
+        closed = true;
+        break;
+      }
+      if (fullScope && scratchLength_ == 1 && byte != ',' && !scratchPush(',')) return false;
+      if (!scratchPush(static_cast<char>(byte))) return false;
+      if (byte == '\\' && !asScope) {
+        if (!binaryByte(byte)) break;
+        if (!scratchPush(static_cast<char>(byte))) return false;
       }
     }
-    if (!nextBinaryByteInFile(byte)) break;
-    if (byte == '"') {
-      closed = true;
-      break;
-    }
-    if (fullScope && scratchLength_ == 1 && byte != ',') scratchPush(',');
-    if (!scratchPush(static_cast<char>(byte))) return nullptr;
-    if (byte == '\\' && !asScope) {
-      if (!nextBinaryByteInFile(byte)) break;
-      if (!scratchPush(static_cast<char>(byte))) return nullptr;
+    text = scratch_;
+    length = scratchLength_;
+  }
+  if (reader_.fatalError_) return false;
+  if (!closed) reader_.internalErrorMessage(KT_OML_MSG_UNTERMINATED_STRING, reader_.here());
+  if (reader_.fatalError_) return false;
+  if (skipping_ != 0) {
+    make(token, asScope ? OML_TOKEN_SCOPE : OML_TOKEN_STRING, -1);
+    return true;
+  }
+  const void* zero = std::memchr(text, 0, length);
+  if (zero != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(zero) - text);
+  std::int32_t index;
+  if (asScope) {
+    index = reader_.pObjectIDPool_->store(text, length);
+  } else {
+    if (text != scratch_) {
+      // Without a backslash there is nothing to unescape.
+      index = reader_.pStringPool_->store(text, length);
+    } else {
+      length = removeEscapeSequences(scratch_, length);
+      index = reader_.pStringPool_->store(scratch_, length);
     }
   }
-  if (fatalError_) return nullptr;
-  if (!closed) internalErrorMessage(KT_OML_MSG_UNTERMINATED_STRING, here());
-  if (fatalError_) return nullptr;
-  if (skipping_ != 0) return newToken(asScope ? OML_TOKEN_SCOPE : OML_TOKEN_STRING, -1);
-  // A zero byte would end the text early: the stored text ends there, as a C string does.
-  char* text = scratchText();
-  const std::int32_t index =
-      asScope ? storeObjectIDIndex(text) : storeStringIndex(removeEscapeSequences(text));
   if (index < 0) {
     memoryExhausted();
-    return nullptr;
+    return false;
   }
-  return newToken(asScope ? OML_TOKEN_SCOPE : OML_TOKEN_STRING, index);
+  make(token, asScope ? OML_TOKEN_SCOPE : OML_TOKEN_STRING, index);
+  return true;
 }
 
 // The mantissa, then a second R tag with the decimal exponent; mantissa * 10^exponent by
 // multiplications or divisions by 10, eight at a time, then one at a time. The loops stop once
 // the value is 0 or infinite, where further steps change nothing.
-KtOMLToken* KtOMLFile::readBinaryReal(unsigned char tag) {
+bool KtOMLLexer::readBinaryReal(unsigned char tag, KtOMLToken& token) {
   std::int32_t mantissa = 0, exponent = 0;
-  if (!readBinaryIndex(tag, mantissa)) return nullptr;
+  if (!binaryIndex(tag, mantissa)) return false;
   unsigned char second = 0;
-  if (!nextBinaryByteInFile(second)) {
-    if (!fatalError_) internalErrorMessage(KT_OML_MSG_UNTERMINATED_BYTES, here());
-    return nullptr;
+  if (!binaryByte(second)) {
+    truncated();
+    return false;
   }
-  if (second != 'R' && second != 'r') return newToken(OML_TOKEN_ERROR, 0);
-  if (!readBinaryIndex(second, exponent)) return nullptr;
+  if (ktOMLLongTag(second) != KT_OML_TAG_REAL) {
+    make(token, OML_TOKEN_ERROR, 0);
+    return true;
+  }
+  if (!binaryIndex(second, exponent)) return false;
   double value = mantissa;
   auto finite = [&value]() { return value != 0 && value - value == 0; };
   std::int64_t e = exponent;
@@ -1137,40 +1349,85 @@ KtOMLToken* KtOMLFile::readBinaryReal(unsigned char tag) {
   for (; e > 0 && finite(); --e) value *= 10;
   for (; e <= -8 && finite(); e += 8) value /= 1e8;
   for (; e < 0 && finite(); ++e) value /= 10;
-  KtOMLToken* token = newToken(OML_TOKEN_REAL, 0);
-  if (token != nullptr) token->setReal(value);
-  return token;
+  make(token, OML_TOKEN_REAL, 0);
+  token.setReal(value);
+  return true;
 }
 
 // The length claims no memory ahead: the bytes are gathered as they arrive, so a length beyond
 // the file costs what the file holds, and ends in error 19.
-KtOMLToken* KtOMLFile::readBinaryBinValue() {
+bool KtOMLLexer::readBinaryBinValue(KtOMLToken& token) {
   unsigned char lengthTag = 0;
-  if (!nextBinaryByteInFile(lengthTag)) {
-    if (!fatalError_) internalErrorMessage(KT_OML_MSG_UNTERMINATED_BYTES, here());
-    return nullptr;
+  if (!binaryByte(lengthTag)) {
+    truncated();
+    return false;
   }
-  if (lengthTag != 'I' && lengthTag != 'i') return newToken(OML_TOKEN_ERROR, 0);
+  if (ktOMLLongTag(lengthTag) != KT_OML_TAG_INTEGER) {
+    make(token, OML_TOKEN_ERROR, 0);
+    return true;
+  }
   std::int32_t length = 0;
-  if (!readBinaryIndex(lengthTag, length)) return nullptr;
-  if (length < 0) return newToken(OML_TOKEN_ERROR, 0);
-  if (!scratchReset()) return nullptr;
-  std::int32_t missing = length;
-  while (missing > 0 && !fatalError_) {
-    KtOpenFileList* f = pFileDescriptor_;
-    if (f == nullptr || (f->binaryCount == 0 && !nextBinaryBuffer(f))) break;
-    const std::int32_t n = f->binaryCount < missing ? f->binaryCount : missing;
-    if (!scratchAppend(f->pBinary, n)) return nullptr;
-    f->pBinary += n;
-    f->binaryCount -= n;
-    f->line = static_cast<std::int32_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(f->line) + n, INT32_MAX));
-    missing -= n;
+  if (!binaryIndex(lengthTag, length)) return false;
+  if (length < 0) {
+    make(token, OML_TOKEN_ERROR, 0);
+    return true;
   }
-  if (fatalError_) return nullptr;
+  KtOMLInput* in = pFiles_;
+  const std::size_t n = static_cast<std::size_t>(length);
+  if (static_cast<std::size_t>(in->end - in->p) >= n) {
+    const char* bytes = in->p;
+    in->p += n;
+    return binValueToken(bytes, n, token);
+  }
+  scratchLength_ = 0;
+  std::size_t missing = n;
+  while (missing > 0 && !reader_.fatalError_) {
+    if (in->p == in->end && !refillBinary(in, 1)) break;
+    const std::size_t take = std::min(missing, static_cast<std::size_t>(in->end - in->p));
+    if (!scratchAppend(in->p, take)) return false;
+    in->p += take;
+    missing -= take;
+  }
+  if (reader_.fatalError_) return false;
   if (missing > 0) {
-    internalErrorMessage(KT_OML_MSG_UNTERMINATED_BYTES, here());
-    return nullptr;
+    truncated();
+    return false;
   }
-  return binValueToken();
+  return binValueToken(scratch_, scratchLength_, token);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scratch text
+
+bool KtOMLLexer::scratchReserve(std::size_t more) {
+  const std::size_t needed = scratchLength_ + more + 1;
+  if (needed <= scratchCapacity_) return true;
+  if (needed > static_cast<std::size_t>(INT32_MAX)) {
+    memoryExhausted();
+    return false;
+  }
+  std::size_t capacity = scratchCapacity_ < 256 ? 256 : scratchCapacity_;
+  while (capacity < needed) capacity *= 2;
+  char* grown = static_cast<char*>(std::realloc(scratch_, capacity));
+  if (grown == nullptr) {
+    memoryExhausted();
+    return false;
+  }
+  scratch_ = grown;
+  scratchCapacity_ = capacity;
+  return true;
+}
+
+bool KtOMLLexer::scratchAppend(const char* bytes, std::size_t n) {
+  if (!scratchReserve(n)) return false;
+  std::memcpy(scratch_ + scratchLength_, bytes, n);
+  scratchLength_ += n;
+  scratch_[scratchLength_] = 0;
+  return true;
+}
+
+char* KtOMLLexer::scratch(std::size_t length) {
+  scratchLength_ = 0;
+  if (!scratchReserve(length)) return nullptr;
+  return scratch_;
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -147,6 +148,45 @@ TEST_F(LexerTest, LongLines) {
   EXPECT_EQ(messages(), "Error #018 (t.oml:1:70003) unterminated string !\n");
 }
 
+// Every kind of line ending (LF, CR, CR LF, LF CR), lines far longer than the blocks a file is
+// read in, and strings and comments over many lines and blocks: the tokens, their places and
+// the messages are those of the same text with every ending a line feed.
+TEST_F(LexerTest, LineEndingsAndBlocks) {
+  static const char* const kEndings[] = {"\n", "\r", "\r\n", "\n\r"};
+  static const char* const kWords[] = {"x",     "label", "12",      "-7",   "3.5e2", "$,1,2",
+                                       "a|b|3", "{",     "}",       ":",    "0x0a1", "10.0.0.1",
+                                       "\"s\"", "# c",   "/* c */", "Node", ";",     "\"q\\\"\""};
+  std::mt19937 random(5);
+  for (int round = 0; round < 8; ++round) {
+    // Lines are never empty, so that two endings never run into one.
+    std::vector<std::string> lines;
+    std::size_t size = 0;
+    const std::size_t wanted = round < 4 ? 250000 + random() % 400000 : 1 + random() % 3000;
+    while (size < wanted) {
+      std::string line = " ";
+      const int words = random() % 60 == 0 ? 40000 : static_cast<int>(random() % 8);
+      for (int w = 0; w < words; ++w) line += std::string(kWords[random() % 18]) + " ";
+      if (random() % 30 == 0) line += random() % 2 == 0 ? "\"open" : "/* open";
+      if (random() % 30 == 0) line += random() % 2 == 0 ? "close\" " : "close */ ";
+      size += line.size() + 1;
+      lines.push_back(line);
+    }
+    std::string normal, mixed;
+    for (const std::string& line : lines) {
+      normal += line + "\n";
+      mixed += line + kEndings[random() % 4];
+    }
+    if (round % 2 == 1) {  // a last line without ending
+      normal.pop_back();
+      while (mixed.back() == '\n' || mixed.back() == '\r') mixed.pop_back();
+    }
+    const std::string expected = text(normal);
+    const std::string expectedMessages = messages();
+    ASSERT_EQ(text(mixed), expected) << round;
+    ASSERT_EQ(messages(), expectedMessages) << round;
+  }
+}
+
 TEST_F(LexerTest, ErrorLimit) {
   file_.maxNumberOfErrors(16);
   EXPECT_EQ(text(std::string(20, '}') + "\n\"x").substr(0, 8), "} @1:1\n}");
@@ -287,6 +327,62 @@ TEST_F(LexerTest, IncludeFailuresAndCycles) {
   // The main file missing: no place.
   KtOMLFileProbe::tokens(file_, grammar_, path("none.oml").c_str(), false);
   EXPECT_EQ(messages(), "Fatal error #013 cannot open `none.oml' !\n");
+}
+
+// An included file must be a regular file: a FIFO, a device or a folder is refused at once,
+// without waiting. The reader can confine includes to a folder (by default the main file's)
+// after resolving '..' and symbolic links, or refuse them all.
+TEST_F(LexerTest, IncludesFromFilesNotTrusted) {
+  ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir(path("root").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(path("root/sub").c_str(), 0700), 0);
+  auto refused = [this](const std::string& name) {
+    const std::string shown = name.rfind(dir_ + "/", 0) == 0 ? name.substr(dir_.size() + 1) : name;
+    return "Fatal error #013 (root/main.oml:1:" + std::to_string(10 + name.size()) +
+           ") cannot open `" + shown + "' !\n";
+  };
+  auto include = [this](const std::string& name) {
+    return text("include \"" + name + "\" z", "root/main.oml");
+  };
+  for (const std::string& name : {path("fifo"), path("root"), std::string("/dev/null")}) {
+    include(name);
+    EXPECT_EQ(messages(), refused(name));
+  }
+  writeRaw("outside.oml", "x");
+  writeRaw("root/sub/in.oml", "y");
+  ASSERT_EQ(symlink(path("outside.oml").c_str(), path("root/link.oml").c_str()), 0);
+  ASSERT_EQ(symlink(path("root/sub/in.oml").c_str(), path("root/inner.oml").c_str()), 0);
+  EXPECT_EQ(include(path("outside.oml")),
+            "field INCLUDE @1:7\nstr \"" + path("outside.oml") +
+                "\" @1:" + std::to_string(10 + path("outside.oml").size()) +
+                "\nfield X @1:1\nscope z @1:" + std::to_string(12 + path("outside.oml").size()) +
+                "\n");
+  EXPECT_EQ(messages(), "");
+
+  file_.includeMode(KT_OML_INCLUDE_BELOW_ROOT);
+  for (const std::string& name :
+       {path("outside.oml"), path("root/../outside.oml"), path("root/link.oml")}) {
+    include(name);
+    EXPECT_EQ(messages(), refused(name)) << name;
+  }
+  for (const std::string& name :
+       {path("root/sub/in.oml"), path("root/sub/../sub/in.oml"), path("root/inner.oml")}) {
+    EXPECT_NE(include(name).find("field Y @1:1"), std::string::npos) << name;
+    EXPECT_EQ(messages(), "") << name;
+  }
+  file_.includeRoot(dir_.c_str());  // a root of the caller's
+  EXPECT_NE(include(path("root/link.oml")).find("field X @1:1"), std::string::npos);
+  EXPECT_EQ(messages(), "");
+  file_.includeRoot(path("root/sub").c_str());
+  include(path("outside.oml"));
+  EXPECT_EQ(messages(), refused(path("outside.oml")));
+  EXPECT_STREQ(file_.includeRoot(), path("root/sub").c_str());
+
+  file_.includeMode(KT_OML_INCLUDE_NONE);
+  include(path("root/sub/in.oml"));
+  EXPECT_EQ(messages(), refused(path("root/sub/in.oml")));
+  file_.includeMode(KT_OML_INCLUDE_ANYWHERE);
+  file_.includeRoot(nullptr);
 }
 
 TEST_F(LexerTest, AuxiliaryText) {

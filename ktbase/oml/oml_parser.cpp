@@ -13,7 +13,7 @@
 #include "ktbase/files/platform.h"
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_file.h"
-#include "ktbase/oml/oml_id_memo.h"
+#include "ktbase/oml/oml_lexer.h"
 #include "ktbase/oml/oml_messages.h"
 #include "ktbase/oml/oml_section_path.h"
 #include "ktbase/oml/oml_static.h"
@@ -116,24 +116,20 @@ KtOMLSyntaxObject* KtOMLFile::newSyntaxObject(const KtOMLToken* place, std::int3
   return node;
 }
 
-KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken* place, std::int32_t nameIndex,
+KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, std::int32_t nameIndex,
                                             std::int32_t sectionIDIndex, std::uint32_t path,
-                                            KtOMLToken* value, KtOMLDefField* def) {
+                                            KtOMLToken& value, KtOMLDefField* def) {
   void* memory = allocateInBlocks(sizeof(KtOMLSyntaxField));
   if (memory == nullptr) {
     memoryExhausted();
-    releaseToken(value);
     return nullptr;
   }
   KtOMLSyntaxField* field = new (memory)
-      KtOMLSyntaxField(this, place->line(), place->position(), place->fileNameIndex(), nameIndex,
-                       sectionIDIndex, path, nullptr, def, inUncheckedSection_);
+      KtOMLSyntaxField(this, place.line(), place.position(), place.fileNameIndex(), nameIndex,
+                       sectionIDIndex, path, nullptr, def, pLexer_->unchecked());
   field->inReaderBlocks_ = 1;
-  if (value != nullptr) {
-    field->value_.takeFrom(value);
-    field->hasValue_ = 1;
-    releaseToken(value);
-  }
+  field->value_.takeFrom(&value);
+  field->hasValue_ = 1;
   return field;
 }
 
@@ -141,8 +137,13 @@ KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken* place, std::int32_
 // Attribute lists and attributes
 
 void KtOMLFile::parse(const char* fileName) {
-  pushFile(fileName);
-  if (pFileDescriptor_ == nullptr) return;
+  KtOMLLexer* l = lexer();
+  if (l == nullptr) {
+    memoryExhausted();
+    return;
+  }
+  l->pushFile(fileName);
+  if (!l->hasInput()) return;
   KtOMLSyntaxObject* root = newSyntaxObject(nullptr, 0, -1, -1, 0);
   if (root == nullptr) return;
   root->position_ = 0;
@@ -153,108 +154,108 @@ void KtOMLFile::parse(const char* fileName) {
 
 // Reads attributes until the input ends or, in a block (`opening` given), a closing bracket
 // comes. A lone ';' is an empty attribute.
-void KtOMLFile::parseAttributeList(KtOMLToken* keyword, std::int32_t sectionIDIndex,
+void KtOMLFile::parseAttributeList(const KtOMLToken* keyword, std::int32_t sectionIDIndex,
                                    std::uint32_t path, KtOMLSyntaxObject* owner,
-                                   KtOMLToken* opening) {
+                                   const KtOMLToken* opening) {
   if (opening != nullptr && ++parseDepth_ > kMaxNesting) {
     --parseDepth_;
-    internalErrorMessage(KT_OML_MSG_MEMORY_EXHAUSTED, at(opening->fileNameIndex(), opening),
-                         nullptr, nullptr, nullptr, 1);
+    internalErrorMessage(KT_OML_MSG_MEMORY_EXHAUSTED, at(*opening), nullptr, nullptr, nullptr, 1);
     return;
   }
   int ordinal = 1;
-  while (KtOMLToken* token = nextToken()) {
-    if (opening != nullptr && token->tag() == OML_TOKEN_CLOSE_BRACKET) {
-      releaseToken(token);
-      break;
-    }
-    if (token->tag() == OML_TOKEN_SEMICOLON) {
-      releaseToken(token);
-      continue;
-    }
-    parseAttribute(keyword, sectionIDIndex, path, owner, token, ordinal++);
+  KtOMLToken token;
+  while (pLexer_->next(token)) {
+    if (opening != nullptr && token.tag() == OML_TOKEN_CLOSE_BRACKET) break;
+    if (token.tag() != OML_TOKEN_SEMICOLON)
+      parseAttribute(keyword, sectionIDIndex, path, owner, token, ordinal++);
+    token.releaseValue();
   }
   if (opening != nullptr) --parseDepth_;
-  inUncheckedSection_ = 0;
+  pLexer_->unchecked(0);
 }
 
-// `listKeyword` is the keyword of the block the attribute stands in (borrowed).
-void KtOMLFile::parseAttribute(KtOMLToken* listKeyword, std::int32_t sectionIDIndex,
-                               std::uint32_t path, KtOMLSyntaxObject* owner, KtOMLToken* first,
+namespace {
+
+// Takes the next token into `token`; false (token emptied) at the end of all input.
+bool advance(KtOMLLexer* lexer, KtOMLToken& token) {
+  token.releaseValue();
+  return lexer->next(token);
+}
+
+}  // namespace
+
+// `listKeyword` is the keyword of the block the attribute stands in (borrowed). `first` is the
+// attribute's first token; what is left in it afterwards the caller releases.
+void KtOMLFile::parseAttribute(const KtOMLToken* listKeyword, std::int32_t sectionIDIndex,
+                               std::uint32_t path, KtOMLSyntaxObject* owner, KtOMLToken& first,
                                int ordinal) {
-  KtOMLToken* keyword = listKeyword;
-  KtOMLToken* own = nullptr;  // a keyword of this attribute's own
-  KtOMLToken* token = first;
+  const KtOMLToken* keyword = listKeyword;
+  KtOMLToken own;  // a keyword of this attribute's own
+  KtOMLToken& token = first;
+  bool have = true;     // `token` holds a token (false at the end of the input)
   bool prefix = false;  // a section or keyword came before the token
-  while (token != nullptr &&
-         (is(token, OML_TOKEN_SECTION) || isKeyword(token) || is(token, OML_TOKEN_ERROR))) {
-    if (is(token, OML_TOKEN_SECTION)) {
+  while (have &&
+         (is(&token, OML_TOKEN_SECTION) || isKeyword(&token) || is(&token, OML_TOKEN_ERROR))) {
+    if (is(&token, OML_TOKEN_SECTION)) {
       path = extendSectionPath(token, owner, sectionIDIndex, path);
-      sectionIDIndex = token->index();
-      releaseToken(token);
+      sectionIDIndex = token.index();
       prefix = true;
-    } else if (is(token, OML_TOKEN_ERROR)) {
-      internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, at(token->fileNameIndex(), token));
-      releaseToken(token);
+    } else if (is(&token, OML_TOKEN_ERROR)) {
+      internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, at(token));
     } else {
       if (keyword != nullptr) {
         char where[32];
-        ktFormat(where, sizeof where, "%ld:%d", token->line(), token->position());
-        internalErrorMessage(KT_OML_MSG_TWO_KEYWORDS, at(keyword->fileNameIndex(), keyword),
-                             decodeIdeToken(keyword), decodeIdeToken(token), where);
+        ktFormat(where, sizeof where, "%ld:%d", token.line(), token.position());
+        internalErrorMessage(KT_OML_MSG_TWO_KEYWORDS, at(*keyword), decodeIdeToken(*keyword),
+                             decodeIdeToken(token), where);
       }
-      releaseToken(own);
-      own = keyword = token;
+      own.takeFrom(&token);
+      keyword = &own;
       prefix = true;
     }
-    token = nextToken();
+    have = advance(pLexer_, token);
   }
-  if (is(token, OML_TOKEN_ASSIGN)) {
-    releaseToken(token);
-    token = nextToken();
-  }
-  // A closing bracket after a keyword or section belongs to the enclosing block.
-  if (is(token, OML_TOKEN_CLOSE_BRACKET) && prefix) {
-    internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, at(token->fileNameIndex(), token));
-    pLookAheadToken_ = token;
-    token = nullptr;
+  if (have && is(&token, OML_TOKEN_ASSIGN)) have = advance(pLexer_, token);
+  if (have && is(&token, OML_TOKEN_CLOSE_BRACKET) && prefix) {
+    // A closing bracket after a keyword or section belongs to the enclosing block.
+    internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, at(token));
+    pLexer_->putBack(token);
   } else if (isSkipSection(sectionIDIndex)) {
     // The content of a skip section, or of one declared in the file, is passed over: a block,
     // or a value (with the block of an object that follows it).
-    const bool block =
-        is(token, OML_TOKEN_OPEN_BRACKET) ||
-        (is(keyword, OML_TOKEN_OBJTYPE) && is(lookAheadToken(), OML_TOKEN_OPEN_BRACKET) &&
-         (releaseToken(token), token = nextToken(), true));
-    if (block) bracketSkipLevel_ = bracketLevel_;
-    releaseToken(token);
-  } else if (is(token, OML_TOKEN_OPEN_BRACKET)) {
+    bool block = have && is(&token, OML_TOKEN_OPEN_BRACKET);
+    if (!block && is(keyword, OML_TOKEN_OBJTYPE) && is(pLexer_->peek(), OML_TOKEN_OPEN_BRACKET)) {
+      advance(pLexer_, token);
+      block = true;
+    }
+    if (block) pLexer_->skipBlock();
+  } else if (have && is(&token, OML_TOKEN_OPEN_BRACKET)) {
     if (is(keyword, OML_TOKEN_OBJTYPE))
-      parseObject(keyword, -1, sectionIDIndex, path, owner, token);
+      parseObject(*keyword, -1, sectionIDIndex, path, owner, &token);
     else
-      parseAttributeList(keyword, sectionIDIndex, path, owner, token);
-    releaseToken(token);
+      parseAttributeList(keyword, sectionIDIndex, path, owner, &token);
   } else if (is(keyword, OML_TOKEN_OBJTYPE)) {
-    const std::int32_t id = token != nullptr ? checkSimpleScope(token) : -1;
-    if (token == nullptr) internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, here());
-    releaseToken(token);
-    KtOMLToken* opening = is(lookAheadToken(), OML_TOKEN_OPEN_BRACKET) ? nextToken() : nullptr;
-    parseObject(keyword, id, sectionIDIndex, path, owner, opening);
-    releaseToken(opening);
+    const std::int32_t id = have ? checkSimpleScope(&token) : -1;
+    if (!have) internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, here());
+    KtOMLToken opening;
+    const bool body = is(pLexer_->peek(), OML_TOKEN_OPEN_BRACKET) && pLexer_->next(opening);
+    parseObject(*keyword, id, sectionIDIndex, path, owner, body ? &opening : nullptr);
   } else if (is(keyword, OML_TOKEN_FIELD) && keyword->unknownField() != 0) {
-    ignoreField_ = 1;  // a declared field: the rest of its line is not read
-    releaseToken(token);
-  } else if (keyword != nullptr || token != nullptr) {
-    parseField(keyword, sectionIDIndex, path, owner, token, ordinal);
+    pLexer_->skipRestOfLine();  // a declared field: the rest of its line is not read
+  } else if (keyword != nullptr || have) {
+    parseField(keyword, sectionIDIndex, path, owner, have ? &token : nullptr, ordinal);
   }
-  if (is(lookAheadToken(), OML_TOKEN_SEMICOLON)) releaseToken(nextToken());
-  releaseToken(own);
+  if (is(pLexer_->peek(), OML_TOKEN_SEMICOLON)) {
+    KtOMLToken semicolon;
+    pLexer_->next(semicolon);
+  }
 }
 
-void KtOMLFile::parseObject(KtOMLToken* type, std::int32_t objectIDIndex,
+void KtOMLFile::parseObject(const KtOMLToken& type, std::int32_t objectIDIndex,
                             std::int32_t sectionIDIndex, std::uint32_t path,
-                            KtOMLSyntaxObject* owner, KtOMLToken* opening) {
+                            KtOMLSyntaxObject* owner, const KtOMLToken* opening) {
   KtOMLSyntaxObject* object =
-      newSyntaxObject(type, type->index(), objectIDIndex, sectionIDIndex, path);
+      newSyntaxObject(&type, type.index(), objectIDIndex, sectionIDIndex, path);
   if (object == nullptr) return;
   if (opening != nullptr) parseAttributeList(nullptr, -1, 0, object, opening);
   if (object->isDefaults())
@@ -271,69 +272,65 @@ void KtOMLFile::parseObject(KtOMLToken* type, std::int32_t objectIDIndex,
     delete object;
 }
 
-void KtOMLFile::parseField(KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
-                           KtOMLSyntaxObject* owner, KtOMLToken* value, int ordinal) {
+// `value` is null at the end of the input.
+void KtOMLFile::parseField(const KtOMLToken* keyword, std::int32_t sectionIDIndex,
+                           std::uint32_t path, KtOMLSyntaxObject* owner, KtOMLToken* value,
+                           int ordinal) {
   if (isMalformedValue(value)) {
-    internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN,
-                         value != nullptr ? at(value->fileNameIndex(), value) : here());
-    releaseToken(value);
+    internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, value != nullptr ? at(*value) : here());
     return;
   }
   if (keyword != nullptr && keyword->unknownField() == 0 && keyword->index() < kBuiltInFields) {
-    parseBuiltInField(keyword, owner, value);
+    parseBuiltInField(*keyword, owner, *value);
     return;
   }
-  KtOMLToken* field = keyword;
-  KtOMLToken* positional = nullptr;
+  KtOMLToken positional;
+  const KtOMLToken* field = keyword;
   if (field == nullptr) {
-    if (inUncheckedSection_ == 0)
-      field = positional = nthFieldDescrToken(owner, path, ordinal, value);
+    if (pLexer_->unchecked() == 0 && nthFieldDescrToken(owner, path, ordinal, *value, positional))
+      field = &positional;
     if (field == nullptr) {
-      internalErrorMessage(KT_OML_MSG_UNEXPECTED_VALUE, at(value->fileNameIndex(), value));
-      releaseToken(value);
+      internalErrorMessage(KT_OML_MSG_UNEXPECTED_VALUE, at(*value));
       return;
     }
   }
   KtOMLDefField* def = nullptr;
-  if (inUncheckedSection_ == 0) {
-    KtOMLDefField* found = checkFieldSection(owner, sectionIDIndex, path, field);
-    if (found != nullptr) checkFieldType(found, value);
+  if (pLexer_->unchecked() == 0) {
+    KtOMLDefField* found = checkFieldSection(owner, sectionIDIndex, path, *field);
+    if (found != nullptr) checkFieldType(found, *value);
     // Without a path the definition checked against is the one the field keeps.
     def = path == 0 ? found : getDefinitionField(owner, path, field->index());
   }
-  if (numberOfErrors_ == 0) {
-    KtOMLSyntaxField* node =
-        newSyntaxField(field, field->index(), sectionIDIndex, path, value, def);
-    if (node != nullptr && !owner->addField(node)) {
-      node->~KtOMLSyntaxField();
-      memoryExhausted();
-    }
-  } else {
-    releaseToken(value);
+  if (numberOfErrors_ != 0) return;
+  KtOMLSyntaxField* node =
+      newSyntaxField(*field, field->index(), sectionIDIndex, path, *value, def);
+  if (node != nullptr && !owner->addField(node)) {
+    node->~KtOMLSyntaxField();
+    memoryExhausted();
   }
-  releaseToken(positional);
 }
 
 // include and input read a file here; comment "unchecked" switches the rest of the block to
 // unchecked mode; section and field declare names; id and name give the owner its id.
-void KtOMLFile::parseBuiltInField(KtOMLToken* field, KtOMLSyntaxObject* owner, KtOMLToken* value) {
-  const std::int32_t which = field->index();
+void KtOMLFile::parseBuiltInField(const KtOMLToken& field, KtOMLSyntaxObject* owner,
+                                  KtOMLToken& value) {
+  const std::int32_t which = field.index();
   if (which == kId || which == kName) {
-    const std::int32_t id = checkSimpleScope(value);
+    const std::int32_t id = checkSimpleScope(&value);
     if (id >= 0) {
       if (owner->objectIDIndex() >= 0 && owner->objectIDIndex() != id)
-        internalErrorMessage(KT_OML_MSG_DOUBLE_ID, at(value->fileNameIndex(), value));
+        internalErrorMessage(KT_OML_MSG_DOUBLE_ID, at(value));
       owner->objectIDIndex(id);
     }
   } else if (checkSomething(value, OML_TOKEN_STRING, KT_OML_MSG_STRING)) {
-    const char* text = string(value->index());
+    const char* text = string(value.index());
     if (which == kInclude || which == kInput) {
       // The file is opened before anything more is read: its content stands in place of the
       // statement.
-      pushFile(text);
+      pLexer_->pushFile(text);
     } else if (which == kComment) {
-      if (std::strcmp(text, "unchecked") == 0 && inUncheckedSection_ == 0) {
-        inUncheckedSection_ = 1;
+      if (std::strcmp(text, "unchecked") == 0 && pLexer_->unchecked() == 0) {
+        pLexer_->unchecked(1);
         reclassifyLookAhead();
       }
     } else if (which == kSection) {
@@ -342,19 +339,18 @@ void KtOMLFile::parseBuiltInField(KtOMLToken* field, KtOMLSyntaxObject* owner, K
       if (storeUnknownFieldIDIndex(text) < 0) memoryExhausted();
     }
   }
-  releaseToken(value);
 }
 
 // A word read ahead before unchecked mode began is a field name like the words after it.
 void KtOMLFile::reclassifyLookAhead() {
-  KtOMLToken* t = pLookAheadToken_;
+  KtOMLToken* t = pLexer_->held();
   if (t == nullptr) return;
   const KtOMLTokenTagEnum tag = t->tag();
   if (tag != OML_TOKEN_OBJTYPE && tag != OML_TOKEN_SECTION && tag != OML_TOKEN_FIELD &&
       tag != OML_TOKEN_VALUE && tag != OML_TOKEN_SCOPE)
     return;
   // Pool texts never move, so the word stays valid while another pool grows.
-  const char* word = decodeIdeToken(t);
+  const char* word = decodeIdeToken(*t);
   const char c = word[0];
   if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_') ||
       std::strchr(word, ',') != nullptr)
@@ -377,9 +373,8 @@ bool KtOMLFile::isSkipSection(std::int32_t sectionIDIndex) const {
          (sectionIDIndex >= 0 && sectionIDIndex >= grammarSectionCount());
 }
 
-bool KtOMLFile::isIdentifierToken(const KtOMLToken* t) const {
-  if (t == nullptr) return false;
-  switch (t->tag()) {
+bool KtOMLFile::isIdentifierToken(const KtOMLToken& t) const {
+  switch (t.tag()) {
     case OML_TOKEN_VALUE:
     case OML_TOKEN_OBJTYPE:
     case OML_TOKEN_SECTION:
@@ -391,26 +386,25 @@ bool KtOMLFile::isIdentifierToken(const KtOMLToken* t) const {
   }
 }
 
-const char* KtOMLFile::decodeIdeToken(const KtOMLToken* t) {
-  if (t == nullptr) return "";
-  switch (t->tag()) {
+const char* KtOMLFile::decodeIdeToken(const KtOMLToken& t) {
+  switch (t.tag()) {
     case OML_TOKEN_VALUE:
-      return valueID(t->index());
+      return valueID(t.index());
     case OML_TOKEN_OBJTYPE:
-      return objTypeID(t->index());
+      return objTypeID(t.index());
     case OML_TOKEN_SECTION:
-      return sectionID(t->index());
+      return sectionID(t.index());
     case OML_TOKEN_FIELD:
-      if (t->unknownField() != 0)
-        return pUnknownFieldIDPool_ != nullptr ? pUnknownFieldIDPool_->decode(t->index()) : "";
-      return fieldID(t->index());
+      if (t.unknownField() != 0)
+        return pUnknownFieldIDPool_ != nullptr ? pUnknownFieldIDPool_->text(t.index()) : "";
+      return fieldID(t.index());
     case OML_TOKEN_SCOPE:
-      return objectID(t->index());
+      return objectID(t.index());
     case OML_TOKEN_STRING:
-      return string(t->index());
+      return string(t.index());
     case OML_TOKEN_INTEGER: {
       const std::to_chars_result r =
-          std::to_chars(numberText_, numberText_ + sizeof numberText_ - 1, t->intValue());
+          std::to_chars(numberText_, numberText_ + sizeof numberText_ - 1, t.intValue());
       *r.ptr = 0;
       return numberText_;
     }
@@ -421,80 +415,66 @@ const char* KtOMLFile::decodeIdeToken(const KtOMLToken* t) {
 
 std::int32_t KtOMLFile::checkSimpleScope(const KtOMLToken* token) {
   if (is(token, OML_TOKEN_SCOPE)) {
-    const char* text = objectID(token->index());
-    if (text[0] != '$' && std::strchr(text, ',') == nullptr && text[0] != 0) return token->index();
+    if (pObjectIDPool_->isSimple(token->index())) return token->index();
   } else if (is(token, OML_TOKEN_INTEGER)) {
-    const std::uint64_t key = static_cast<std::uint32_t>(token->intValue());
-    std::int32_t id = pNumberIDs_ != nullptr ? pNumberIDs_->find(key) : -1;
-    if (id >= 0) return id;
-    id = storeObjectIDIndex(decodeIdeToken(token));
-    if (id < 0) {
-      memoryExhausted();
-      return id;
-    }
-    if (pNumberIDs_ == nullptr) pNumberIDs_ = new (std::nothrow) KtOMLIdMemo;
-    if (pNumberIDs_ != nullptr) pNumberIDs_->remember(key, id);
+    const std::int32_t id = pObjectIDPool_->storeNumber(token->intValue());
+    if (id < 0) memoryExhausted();
     return id;
   }
-  internalErrorMessage(KT_OML_MSG_ID_EXPECTED,
-                       token != nullptr ? at(token->fileNameIndex(), token) : here());
+  internalErrorMessage(KT_OML_MSG_ID_EXPECTED, token != nullptr ? at(*token) : here());
   return -1;
 }
 
 // The right tag passes; a word gives 22 with its text; anything else 24 with the kind expected.
-bool KtOMLFile::checkSomething(KtOMLToken* value, KtOMLTokenTagEnum accepted,
+bool KtOMLFile::checkSomething(const KtOMLToken& value, KtOMLTokenTagEnum accepted,
                                KtOMLMessageEnum kind) {
-  if (is(value, accepted)) return true;
+  if (value.tag() == accepted) return true;
   if (isIdentifierToken(value))
-    internalErrorMessage(KT_OML_MSG_UNEXPECTED_IDENTIFIER, at(value->fileNameIndex(), value),
-                         decodeIdeToken(value));
+    internalErrorMessage(KT_OML_MSG_UNEXPECTED_IDENTIFIER, at(value), decodeIdeToken(value));
   else
-    internalErrorMessage(KT_OML_MSG_EXPECTED,
-                         value != nullptr ? at(value->fileNameIndex(), value) : here(),
-                         ktOMLMessageText(kind));
+    internalErrorMessage(KT_OML_MSG_EXPECTED, at(value), ktOMLMessageText(kind));
   return false;
 }
 
-bool KtOMLFile::checkFieldType(const KtOMLDefField* def, KtOMLToken* value) {
+bool KtOMLFile::checkFieldType(const KtOMLDefField* def, KtOMLToken& value) {
   switch (def->fieldType) {
     case KT_FIELD_INTEGER:
       return checkSomething(value, OML_TOKEN_INTEGER, KT_OML_MSG_INTEGER_NUMBER);
     case KT_FIELD_BOOLEAN:  // the value names true and false only
-      if (is(value, OML_TOKEN_VALUE) && (value->index() == 0 || value->index() == 1)) return true;
+      if (value.tag() == OML_TOKEN_VALUE && (value.index() == 0 || value.index() == 1)) return true;
       // Another word is named, and then what was expected is said.
       if (isIdentifierToken(value))
-        internalErrorMessage(KT_OML_MSG_UNEXPECTED_IDENTIFIER, at(value->fileNameIndex(), value),
-                             decodeIdeToken(value));
-      internalErrorMessage(KT_OML_MSG_EXPECTED, at(value->fileNameIndex(), value),
+        internalErrorMessage(KT_OML_MSG_UNEXPECTED_IDENTIFIER, at(value), decodeIdeToken(value));
+      internalErrorMessage(KT_OML_MSG_EXPECTED, at(value),
                            ktOMLMessageText(KT_OML_MSG_TRUE_OR_FALSE));
       return false;
     case KT_FIELD_STRING:
       return checkSomething(value, OML_TOKEN_STRING, KT_OML_MSG_STRING);
     case KT_FIELD_OBJECT_REFERENCE: {
-      if (is(value, OML_TOKEN_SCOPE)) return true;
-      if (is(value, OML_TOKEN_INTEGER)) {  // a number names the object with that id
-        const std::int32_t id = checkSimpleScope(value);
+      if (value.tag() == OML_TOKEN_SCOPE) return true;
+      if (value.tag() == OML_TOKEN_INTEGER) {  // a number names the object with that id
+        const std::int32_t id = checkSimpleScope(&value);
         if (id < 0) return false;
-        value->set(OML_TOKEN_SCOPE, id);
+        value.set(OML_TOKEN_SCOPE, id);
         return true;
       }
-      internalErrorMessage(KT_OML_MSG_ID_EXPECTED, at(value->fileNameIndex(), value));
+      internalErrorMessage(KT_OML_MSG_ID_EXPECTED, at(value));
       return false;
     }
     case KT_FIELD_REAL:
       return checkSomething(value, OML_TOKEN_REAL, KT_OML_MSG_REAL_NUMBER);
     case KT_FIELD_ENUM:
-      if (is(value, OML_TOKEN_VALUE) &&
-          KtOMLDefIndexList::contains(def->pIndexList, value->index()))
+      if (value.tag() == OML_TOKEN_VALUE &&
+          KtOMLDefIndexList::contains(def->pIndexList, value.index()))
         return true;
-      internalErrorMessage(KT_OML_MSG_WRONG_VALUE, at(value->fileNameIndex(), value));
+      internalErrorMessage(KT_OML_MSG_WRONG_VALUE, at(value));
       return false;
     case KT_FIELD_IP_ADDRESS:
       return checkSomething(value, OML_TOKEN_IPADDRESS, KT_OML_MSG_IP_ADDRESS);
     case KT_FIELD_BINARY:
       return checkSomething(value, OML_TOKEN_BINVALUE, KT_OML_MSG_BYTE_SEQUENCE);
     default:
-      internalErrorMessage(KT_OML_MSG_UNEXPECTED_FIELD, at(value->fileNameIndex(), value));
+      internalErrorMessage(KT_OML_MSG_UNEXPECTED_FIELD, at(value));
       return false;
   }
 }
@@ -512,16 +492,16 @@ KtOMLDefField* KtOMLFile::getDefinitionField(const KtOMLSyntaxObject* owner, std
 // field of every section the path names, which must all be alike (the first is taken).
 KtOMLDefField* KtOMLFile::checkFieldSection(const KtOMLSyntaxObject* owner,
                                             std::int32_t sectionIDIndex, std::uint32_t path,
-                                            const KtOMLToken* field) {
+                                            const KtOMLToken& field) {
   const KtOMLDefObjType* type = owner->pDefObjType();
   KtOMLDefField* first = nullptr;
   bool alike = true;
   if (type != nullptr && path == 0) {
-    first = KtOMLDefField::find(type->pFieldList, field->index());
+    first = KtOMLDefField::find(type->pFieldList, field.index());
   } else if (type != nullptr) {
     for (const KtOMLDefSection* s = type->firstSection(); s != nullptr; s = type->sectionAfter(s)) {
       if (!ktOMLSectionPathAgrees(s->sectionPath, path)) continue;
-      KtOMLDefField* def = KtOMLDefField::find(s->pFieldList, field->index());
+      KtOMLDefField* def = KtOMLDefField::find(s->pFieldList, field.index());
       if (def == nullptr) continue;
       if (first == nullptr)
         first = def;
@@ -532,28 +512,29 @@ KtOMLDefField* KtOMLFile::checkFieldSection(const KtOMLSyntaxObject* owner,
   if (first != nullptr && alike) return first;
   const char* name = decodeIdeToken(field);
   if (path == 0)
-    internalErrorMessage(KT_OML_MSG_FIELD_PLACE, at(field->fileNameIndex(), field), name,
+    internalErrorMessage(KT_OML_MSG_FIELD_PLACE, at(field), name,
                          objTypeID(owner->objTypeIDIndex()));
   else
-    internalErrorMessage(KT_OML_MSG_FIELD_PLACE_SECTION, at(field->fileNameIndex(), field), name,
-                         sectionID(sectionIDIndex), objTypeID(owner->objTypeIDIndex()));
+    internalErrorMessage(KT_OML_MSG_FIELD_PLACE_SECTION, at(field), name, sectionID(sectionIDIndex),
+                         objTypeID(owner->objTypeIDIndex()));
   return nullptr;
 }
 
-KtOMLToken* KtOMLFile::nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path,
-                                          int ordinal, const KtOMLToken* value) {
+bool KtOMLFile::nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path, int ordinal,
+                                   const KtOMLToken& value, KtOMLToken& field) {
   const KtOMLDefObjType* type = owner->pDefObjType();
-  if (type == nullptr) return nullptr;
+  if (type == nullptr) return false;
   const KtOMLDefField* list = type->pFieldList;
   if (path != 0) {
     const KtOMLDefSection* section = type->sectionWithCode(path);
     list = section != nullptr ? section->pFieldList : nullptr;
   }
   const KtOMLDefField* def = KtOMLDefField::withNumber(const_cast<KtOMLDefField*>(list), ordinal);
-  if (def == nullptr) return nullptr;
-  KtOMLToken* token = newToken(OML_TOKEN_FIELD, def->fieldIDIndex);
-  if (token != nullptr) token->place(value->fileNameIndex(), value->line(), value->position());
-  return token;
+  if (def == nullptr) return false;
+  field.set(OML_TOKEN_FIELD, def->fieldIDIndex);
+  field.unknownField(0);
+  field.place(value.fileNameIndex(), value.line(), value.position());
+  return true;
 }
 
 // Objects stand where the grammar lets their type stand: directly in the owner's type, or in the
@@ -596,10 +577,10 @@ bool KtOMLFile::checkObjectSection(const KtOMLSyntaxObject* owner, std::int32_t 
 // The path after a section name: unchanged for skip sections and sections declared in the
 // file; the wildcard at the next level for `_`; else the code of the section it names, found
 // directly below the current path or, failing that, exactly once further down.
-std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken* section,
+std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken& section,
                                            const KtOMLSyntaxObject* owner,
                                            std::int32_t currentSection, std::uint32_t path) {
-  const std::int32_t index = section->index();
+  const std::int32_t index = section.index();
   if (isSkipSection(index)) return path;
   const KtOMLDefObjType* type = owner->pDefObjType();
   const int level = nextLevel(path);
@@ -632,13 +613,13 @@ std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken* section,
   }
   const char* name = decodeIdeToken(section);
   if (path == 0)
-    internalErrorMessage(KT_OML_MSG_SECTION_IN_TYPE, at(section->fileNameIndex(), section), name,
+    internalErrorMessage(KT_OML_MSG_SECTION_IN_TYPE, at(section), name,
                          objTypeID(owner->objTypeIDIndex()));
   else if (agreeing <= 1)
-    internalErrorMessage(KT_OML_MSG_SECTION_IN_SECTION, at(section->fileNameIndex(), section), name,
+    internalErrorMessage(KT_OML_MSG_SECTION_IN_SECTION, at(section), name,
                          sectionID(currentSection), objTypeID(owner->objTypeIDIndex()));
   else
-    internalErrorMessage(KT_OML_MSG_SECTION_IN_WILDCARD, at(section->fileNameIndex(), section),
-                         name, objTypeID(owner->objTypeIDIndex()));
+    internalErrorMessage(KT_OML_MSG_SECTION_IN_WILDCARD, at(section), name,
+                         objTypeID(owner->objTypeIDIndex()));
   return path;
 }

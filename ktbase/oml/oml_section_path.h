@@ -30,8 +30,9 @@ inline int ktOMLPathDepth(std::uint32_t path) {
 
 // The levels 1 to `level` of a path (0 for level 0).
 constexpr std::uint32_t ktOMLPathPrefix(std::uint32_t path, int level) {
-  return level <= 0 ? 0u : level >= KT_OML_MAX_SECTION_LEVELS ? path
-                                                              : path & ((1u << (4 * level)) - 1);
+  return level <= 0                           ? 0u
+         : level >= KT_OML_MAX_SECTION_LEVELS ? path
+                                              : path & ((1u << (4 * level)) - 1);
 }
 
 // The mask of every level from `level` upward (0 beyond the last level).

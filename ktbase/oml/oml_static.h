@@ -253,6 +253,7 @@ class KtOMLStatic : public KtObject {
 
  private:
   friend class KtOMLFile;
+  friend class KtOMLLexer;
   friend struct KtOMLStaticProbe;  // lets the tests read the pools and sizes
 
   KtStringPool* pValueIDPool() const { return valueIDPool_; }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 #include "ktbase/oml/oml_bin_value.h"
+#include "ktbase/oml/oml_lexer.h"
+#include "ktbase/oml/oml_names.h"
 #include "ktbase/oml/oml_syntax.h"
 
 namespace {
@@ -198,7 +200,7 @@ std::string KtOMLFileProbe::token(KtOMLFile& file, const KtOMLToken* t) {
       break;
     case OML_TOKEN_STRING: {
       text = "str \"";
-      const std::string value = name(file.pStringPool_, t->index());
+      const std::string value = file.string(t->index());
       for (const char* c = value.c_str(); *c != 0; ++c) {
         if (*c >= 32 && *c < 127 && *c != '\\') {
           text += *c;
@@ -218,23 +220,24 @@ std::string KtOMLFileProbe::token(KtOMLFile& file, const KtOMLToken* t) {
       break;
     case OML_TOKEN_SECTION: {
       const std::int32_t known = file.grammarSectionCount();
-      text = "sec " + (t->index() < known
-                           ? name(KtOMLStaticProbe::sections(*g), t->index())
-                           : name(file.pUnknownSectionIDPool_, t->index() - known) + "*");
+      text = "sec " + (t->index() < known ? name(KtOMLStaticProbe::sections(*g), t->index())
+                                          : file.pUnknownSectionIDPool_->text(t->index() - known) +
+                                                std::string("*"));
       break;
     }
     case OML_TOKEN_FIELD: {
       const std::int32_t known = file.grammarFieldCount();
       if (t->unknownField() != 0)
-        text = "field? " + name(file.pUnknownFieldIDPool_, t->index());
+        text = "field? " + std::string(file.pUnknownFieldIDPool_->text(t->index()));
       else
-        text = "field " + (t->index() < known
-                               ? name(KtOMLStaticProbe::fields(*g), t->index())
-                               : name(file.pUncheckedFieldIDPool_, t->index() - known) + "*");
+        text = "field " +
+               (t->index() < known
+                    ? name(KtOMLStaticProbe::fields(*g), t->index())
+                    : file.pUncheckedFieldIDPool_->text(t->index() - known) + std::string("*"));
       break;
     }
     case OML_TOKEN_SCOPE:
-      text = "scope " + name(file.pObjectIDPool_, t->index());
+      text = "scope " + (t->index() >= 0 ? std::string(file.objectID(t->index())) : "#-1");
       break;
     case OML_TOKEN_REAL:
       std::snprintf(buffer, sizeof buffer, "real %.17g", t->realValue());
@@ -264,19 +267,22 @@ std::string KtOMLFileProbe::token(KtOMLFile& file, const KtOMLToken* t) {
   return text + " @" + std::to_string(t->line()) + ":" + std::to_string(t->position()) + "\n";
 }
 
+void KtOMLFileProbe::unchecked(KtOMLFile& file, bool on) { file.lexer()->unchecked(on ? 1 : 0); }
+
 // Reads every token as readOMLFile's reading does, following include and input statements.
 std::string KtOMLFileProbe::drain(KtOMLFile& file) {
   std::string out;
   bool include = false;
-  while (KtOMLToken* t = file.nextToken()) {
-    out += token(file, t);
-    if (include && t->tag() == OML_TOKEN_STRING)
-      file.pushFile(file.pStringPool_->decode(t->index()));
-    if (t->tag() != OML_TOKEN_ASSIGN)
-      include = t->tag() == OML_TOKEN_FIELD && t->unknownField() == 0 && t->index() <= 1;
-    file.releaseToken(t);
+  KtOMLLexer* lexer = file.lexer();
+  KtOMLToken t;
+  while (lexer->next(t)) {
+    out += token(file, &t);
+    if (include && t.tag() == OML_TOKEN_STRING) lexer->pushFile(file.string(t.index()));
+    if (t.tag() != OML_TOKEN_ASSIGN)
+      include = t.tag() == OML_TOKEN_FIELD && t.unknownField() == 0 && t.index() <= 1;
+    t.releaseValue();
   }
-  if (file.nextToken() != nullptr || file.lookAheadToken() != nullptr) out += "token after end\n";
+  if (lexer->next(t) || lexer->peek() != nullptr) out += "token after end\n";
   return out;
 }
 
@@ -285,7 +291,7 @@ std::string KtOMLFileProbe::tokens(KtOMLFile& file, KtOMLStatic& grammar, const 
   file.saveMode_ = binary ? KT_FILE_READ_BINARY : KT_FILE_READ;
   file.initParser(&grammar, nullptr, -1, 0);
   if (prepare) prepare(file);
-  file.pushFile(fileName);
+  file.lexer()->pushFile(fileName);
   std::string out = drain(file);
   file.cleanup();
   return out;

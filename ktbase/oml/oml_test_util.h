@@ -69,16 +69,14 @@ struct KtOMLFileProbe {
   // its tokens, one line each: "TAG value @line:position". Messages go where the file sends them.
   static std::string tokens(KtOMLFile& file, KtOMLStatic& grammar, const char* fileName,
                             bool binary, const std::function<void(KtOMLFile&)>& prepare = nullptr);
-  static void unchecked(KtOMLFile& file, bool on) { file.inUncheckedSection_ = on ? 1 : 0; }
+  static void unchecked(KtOMLFile& file, bool on);
   // The same for an in-memory text read in aux mode.
   static std::string auxTokens(KtOMLFile& file, KtOMLStatic& grammar, char** text);
   // Declares a field name as a `field` statement would.
   static void declareField(KtOMLFile& file, const char* name) {
-    file.pUnknownFieldIDPool_->update(name);
+    file.storeUnknownFieldIDIndex(name);
   }
-  static void declareSection(KtOMLFile& file, const char* name) {
-    file.pUnknownSectionIDPool_->update(name);
-  }
+  static void declareSection(KtOMLFile& file, const char* name) { file.storeSectionIDIndex(name); }
   static std::string token(KtOMLFile& file, const KtOMLToken* token);
   static std::string objectID(const KtOMLFile& file, std::int32_t index) {
     return file.objectID(index);

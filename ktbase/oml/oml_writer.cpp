@@ -11,6 +11,7 @@
 #include "ktbase/oml/oml_bin_value.h"
 #include "ktbase/oml/oml_binary.h"
 #include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_lexer.h"
 #include "ktbase/oml/oml_object.h"
 #include "ktbase/oml/oml_static.h"
 
@@ -48,7 +49,7 @@ KtFileCodeEnum KtOMLFile::writeString(const char* text) {
     if (grown == nullptr) return KT_FILE_WRITE_ERROR;
     std::memcpy(grown + had, text, more + 1);
     *pAuxCLIBuffer_ = grown;
-    if (pAuxFile_ != nullptr) pAuxFile_->pCurrent = grown;
+    if (pLexer_ != nullptr) pLexer_->auxText(pAuxCLIBuffer_);  // reading goes on in the new text
     return KT_FILE_OK;
   }
   if (text == nullptr || !isTextWriteMode(mode()) || !isOpen())

@@ -1,0 +1,189 @@
+// KtOMLLexer: the OML reader's lowest layer. It owns the stack of open input files, reads each
+// in large blocks, and turns the bytes into tokens where they lie: text is scanned in place with
+// a table of character classes (a word is copied only when an escape sequence or a line ending
+// inside it changes its text), binary items are decoded from the block. It tracks brackets and
+// the place of every token, classifies words against the grammar and the names the file
+// declares, and reports what it finds wrong through its reader. Internal to the library: not
+// installed. KtOMLFile owns one; the parser and the checks talk to it through the calls below.
+//
+// Places. Text: the line (from 1) and the position in it (from 1) of a token's last character;
+// a line ends at LF, CR, CR LF or LF CR, and a last line without ending ends with the file.
+// Binary: the number of bytes read from the file so far, and position 0.
+#ifndef KTBASE_OML_OML_LEXER_H
+#define KTBASE_OML_OML_LEXER_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "ktbase/oml/oml_names.h"
+#include "ktbase/oml/oml_token.h"
+
+class KtOMLFile;
+class KtOMLStatic;
+struct KtOMLInput;
+
+class KtOMLLexer {
+ public:
+  explicit KtOMLLexer(KtOMLFile& reader);
+  KtOMLLexer(const KtOMLLexer&) = delete;
+  KtOMLLexer& operator=(const KtOMLLexer&) = delete;
+  ~KtOMLLexer();
+
+  // Prepares a reading of text or binary against `grammar`: the words it knows.
+  void start(const KtOMLStatic* grammar, bool binary);
+  // Closes every input file, forgets the open brackets and the look-ahead token.
+  void stop();
+
+  // ----- input
+  // Opens `name` on top of the stack: the main file, or a file included by the one on top.
+  // Fatal error 13 (and the reader's result 2) when it cannot be opened, when it is open
+  // already further down (an include cycle), when 64 files are open, and, for an included
+  // file, when it is no regular file or the reader's include mode refuses it.
+  void pushFile(const char* name);
+  // Returns 1 iff input is left to read.
+  int hasInput() const { return pFiles_ != nullptr || aux_ != nullptr; }
+  // Characters come from `*text` (taken from its front as they are read) instead of a file;
+  // null ends that mode.
+  void auxText(char** text);
+  int auxMode() const { return aux_ != nullptr; }
+
+  // ----- tokens
+  // Takes the next token (the look-ahead token when one is held) into `token`, whose value
+  // (a byte sequence) then belongs to the caller; false at the end of all input. Adjacent byte
+  // sequences come as one.
+  bool next(KtOMLToken& token);
+  // The token read ahead (reading it when none is held); null at the end of all input.
+  KtOMLToken* peek();
+  // The look-ahead token when one is held (nothing is read); null otherwise.
+  KtOMLToken* held() { return hasLookAhead_ ? &lookAhead_ : nullptr; }
+  // Gives a token back: it becomes the look-ahead token. None may be held.
+  void putBack(KtOMLToken& token);
+  // The next read first passes over the rest of the block opened last (a skipped section).
+  void skipBlock() { skipLevel_ = bracketLevel_; }
+  // The next read first passes over the rest of the current line (binary: the next item, with
+  // its block).
+  void skipRestOfLine() { skipLine_ = 1; }
+  // Unchecked mode: every word is a field name. Switching it on classifies a word read ahead
+  // again.
+  int unchecked() const { return unchecked_; }
+  void unchecked(int on);
+  // A word is declared a section or a field (its index among the reader's declared names is
+  // stored already): words read from now on are classified anew.
+  void declared(const char* name);
+
+  // ----- places
+  // Where reading stands: the innermost file's line, position and name; -1 for none.
+  std::int32_t line() const;
+  int position() const;
+  std::int32_t fileNameIndex() const;
+  int bracketLevel() const { return bracketLevel_; }
+
+  // Scratch text for callers that assemble a text for a moment (valid until the next call).
+  char* scratch(std::size_t length);
+
+ private:
+  struct WordClass {
+    std::uint8_t tag;
+    std::uint8_t unknownField;
+    std::int32_t index;       // by tag
+    std::int32_t fieldIndex;  // the grammar field of that name, or -1
+  };
+  struct Bracket {
+    char kind;
+    std::int32_t fileNameIndex;
+    std::int32_t line;
+    std::int32_t position;
+  };
+
+  // Input
+  bool openInput(const char* name, bool include, KtOMLInput*& input);
+  void popFile();
+  bool refillText(KtOMLInput* in);
+  bool refillBinary(KtOMLInput* in, std::size_t need);
+  bool readMore(KtOMLInput* in);
+  bool includeAllowed(const char* name, const KtOMLInput* input, bool regular) const;
+  KtOMLInput* top() const { return pFiles_; }
+
+  // Tokens
+  bool read(KtOMLToken& token);
+  void place(KtOMLToken& token) const;
+  void make(KtOMLToken& token, KtOMLTokenTagEnum tag, std::int32_t value) const {
+    token.set(tag, value);
+    token.unknownField(0);
+    place(token);
+  }
+  bool punctuation(char c, KtOMLToken& token);
+  void pushBracket(char kind);
+  void popBracket(char kind);
+  void skipToLevel(int level);
+  void passRestOfLine();
+
+  // Text
+  char nextTextStart();
+  bool readTextToken(char c, KtOMLToken& token);
+  bool readTextString(KtOMLToken& token);
+  bool readTextIdentifier(KtOMLToken& token);
+  bool readTextFullScope(KtOMLToken& token);
+  bool readTextNumber(char first, KtOMLToken& token);
+  bool readTextAddressOrReal(const char* start, KtOMLToken& token);
+  bool readTextReal(const char* start, bool fraction, KtOMLToken& token);
+  bool readTextBinValue(KtOMLToken& token);
+  bool readTextScope(const char* start, KtOMLToken& token);
+  bool scopeComponent();
+  void blockComment();
+  void nulByte(const char* at);
+  bool classify(const char* word, std::size_t length, KtOMLToken& token);
+  void buildWords();
+  WordClass* wordClass(const char* word);
+  void classifyWord(const char* word, WordClass& out) const;
+  bool storeScope(const char* text, std::size_t length, KtOMLToken& token);
+
+  // Binary
+  bool readBinaryToken(unsigned char tag, KtOMLToken& token);
+  bool binaryByte(unsigned char& byte);
+  bool binaryIndex(unsigned char tag, std::int32_t& value);
+  bool binaryIndexToken(KtOMLTokenTagEnum tag, unsigned char byte, std::int32_t limit,
+                        KtOMLToken& token);
+  bool readBinaryString(bool asScope, bool fullScope, KtOMLToken& token);
+  bool readBinaryReal(unsigned char tag, KtOMLToken& token);
+  bool readBinaryBinValue(KtOMLToken& token);
+  bool binValueToken(const char* bytes, std::size_t n, KtOMLToken& token);
+  void truncated();
+
+  // Scratch
+  bool scratchReserve(std::size_t more);
+  bool scratchAppend(const char* bytes, std::size_t n);
+  bool scratchPush(char c) {
+    return scratchLength_ + 1 < scratchCapacity_ ? (scratch_[scratchLength_++] = c, true)
+                                                 : scratchAppend(&c, 1);
+  }
+  void memoryExhausted();
+
+  KtOMLFile& reader_;
+  const KtOMLStatic* grammar_ = nullptr;
+  bool binary_ = false;
+  KtOMLInput* pFiles_ = nullptr;
+  int openFiles_ = 0;
+  KtOMLInput* aux_ = nullptr;
+  char** auxText_ = nullptr;
+  Bracket* brackets_ = nullptr;
+  int bracketLevel_ = 0;
+  int bracketCapacity_ = 0;
+  int skipLevel_ = -1;
+  int skipLine_ = 0;
+  int skipping_ = 0;
+  int unchecked_ = 0;
+  KtOMLToken lookAhead_;
+  bool hasLookAhead_ = false;
+  // The words the grammar and the file declare, with their classes; made by start().
+  KtOMLNamePool* words_ = nullptr;
+  WordClass* classes_ = nullptr;
+  std::int32_t classCapacity_ = 0;
+  std::int32_t grammarSections_ = 0;
+  std::int32_t grammarFields_ = 0;
+  char* scratch_ = nullptr;
+  std::size_t scratchLength_ = 0;
+  std::size_t scratchCapacity_ = 0;
+};
+
+#endif  // KTBASE_OML_OML_LEXER_H
