@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs, with apt-get and only when they are missing, the Debian packages the build needs.
 # Usage: scripts/deps.sh [bench] [format] [pkgconfig] [clang]
-# (bench brings Google Benchmark and the header-only Boost that some benchmarks compare with)
+# (bench brings Google Benchmark, the header-only Boost that some benchmarks compare with, and
+# the two JSON readers the OML benchmark reads the same graph with; none of them is a dependency
+# of the library)
 set -euo pipefail
 
 need=()
@@ -14,6 +16,8 @@ for extra in "$@"; do
     bench)
       [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
       [ -f /usr/include/boost/version.hpp ] || need+=(libboost-dev)
+      [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+      [ -f /usr/include/rapidjson/document.h ] || need+=(rapidjson-dev)
       ;;
     format) command -v clang-format >/dev/null 2>&1 || need+=(clang-format) ;;
     pkgconfig) command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config) ;;
