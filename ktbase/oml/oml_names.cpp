@@ -166,8 +166,8 @@ std::uint32_t KtOMLTextArena::add(const char* s, std::size_t n, bool upperCase) 
   return ref;
 }
 
-std::uint32_t KtOMLTextArena::addJoined(const char* head, std::size_t headLength,
-                                        const char* tail, std::size_t tailLength) {
+std::uint32_t KtOMLTextArena::addJoined(const char* head, std::size_t headLength, const char* tail,
+                                        std::size_t tailLength) {
   if (headLength > 0x7FFFFFF0u || tailLength > 0x7FFFFFF0u) return kNone;
   std::uint32_t ref;
   char* text = room(headLength + 1 + tailLength, ref);
@@ -381,14 +381,17 @@ std::int32_t KtOMLIdPool::store(const char* s, std::size_t n) {
   std::int32_t id = component(s, (comma != nullptr ? comma : end) - s, true);
   while (comma != nullptr && id >= 0) {
     const char* start = comma + 1;
-    comma = static_cast<const char*>(std::memchr(start, ',', static_cast<std::size_t>(end - start)));
+    comma =
+        static_cast<const char*>(std::memchr(start, ',', static_cast<std::size_t>(end - start)));
     const std::int32_t next = component(start, (comma != nullptr ? comma : end) - start, true);
     id = next >= 0 ? joinOrFind(id, next, true) : -1;
   }
   return id;
 }
 
-std::int32_t KtOMLIdPool::store(const char* s) { return s != nullptr ? store(s, std::strlen(s)) : -1; }
+std::int32_t KtOMLIdPool::store(const char* s) {
+  return s != nullptr ? store(s, std::strlen(s)) : -1;
+}
 
 std::int32_t KtOMLIdPool::find(const char* s) const {
   if (s == nullptr) return -1;
@@ -398,7 +401,8 @@ std::int32_t KtOMLIdPool::find(const char* s) const {
   std::int32_t id = findComponent(s, (comma != nullptr ? comma : end) - s);
   while (comma != nullptr && id >= 0) {
     const char* start = comma + 1;
-    comma = static_cast<const char*>(std::memchr(start, ',', static_cast<std::size_t>(end - start)));
+    comma =
+        static_cast<const char*>(std::memchr(start, ',', static_cast<std::size_t>(end - start)));
     const std::int32_t next = findComponent(start, (comma != nullptr ? comma : end) - start);
     id = next >= 0 ? findJoined(id, next) : -1;
   }
@@ -449,7 +453,8 @@ const char* KtOMLIdPool::text(std::int32_t id) {
   if (kind(at) == kNumber && texts_[at] == 0) {
     char digits[16];
     const char* end =
-        std::to_chars(digits, digits + sizeof digits, static_cast<std::int32_t>(entries_[at].a)).ptr;
+        std::to_chars(digits, digits + sizeof digits, static_cast<std::int32_t>(entries_[at].a))
+            .ptr;
     const std::uint32_t ref = arena_.add(digits, static_cast<std::size_t>(end - digits));
     if (ref == KtOMLTextArena::kNone) return "";
     texts_[at] = ref + 1;

@@ -128,7 +128,7 @@ class KtOMLNamePool {
   // The text of an index; "" when it is not an index of the pool.
   const char* text(std::int32_t index) const {
     return index >= 0 && static_cast<std::uint32_t>(index) < count_ ? arena_.text(refs_[index])
-                                                                       : "";
+                                                                    : "";
   }
   std::uint32_t length(std::int32_t index) const { return arena_.length(refs_[index]); }
   std::int32_t count() const { return static_cast<std::int32_t>(count_); }
@@ -180,9 +180,7 @@ class KtOMLIdPool {
   // The text of an id ("" for no id); it stays valid while the pool lives.
   const char* text(std::int32_t id);
   // Returns 1 iff the id's text begins with '$'.
-  int isAbsolute(std::int32_t id) const {
-    return valid(id) && (entries_[id].b & kAbsolute) != 0;
-  }
+  int isAbsolute(std::int32_t id) const { return valid(id) && (entries_[id].b & kAbsolute) != 0; }
   // Returns 1 iff the id is one component that does not begin with '$' and is not empty: a name
   // an object can be given.
   int isSimple(std::int32_t id) const;
@@ -221,9 +219,7 @@ class KtOMLIdPool {
   };
   static constexpr int kPageBits = 12;
 
-  bool valid(std::int32_t id) const {
-    return id >= 0 && static_cast<std::uint32_t>(id) < count_;
-  }
+  bool valid(std::int32_t id) const { return id >= 0 && static_cast<std::uint32_t>(id) < count_; }
   std::uint32_t kind(std::int32_t id) const { return entries_[id].b & kKindMask; }
   std::uint32_t hashOf(const Entry& e) const;
   bool same(std::uint32_t id, const Entry& e) const;

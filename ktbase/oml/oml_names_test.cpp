@@ -92,8 +92,8 @@ TEST(OMLIdPoolTest, AgreesWithTexts) {
       case 1:
         return std::to_string(static_cast<int>(random() % 21) - 10);
       case 2: {
-        static const char* const kOdd[] = {"+5", "007", "-0", "", "$", "2147483648", "-",
-                                           "-2147483648", "1e3", " 1"};
+        static const char* const kOdd[] = {"+5",         "007", "-0",          "",    "$",
+                                           "2147483648", "-",   "-2147483648", "1e3", " 1"};
         return kOdd[random() % 10];
       }
       default:
