@@ -29,6 +29,13 @@ void KtOMLFile::checkSemantics() {
   root->objectIDIndex(rootScope);
   collectDefaultFields(root);
   if (numberOfErrors_ > 0) return;
+  // The numbers of the objects without id first, so that the full ids the walk makes next are
+  // numbered one after the other (which keeps what they carry together in memory).
+  for (std::int32_t n = 0; n < anonymousObjects_; ++n)
+    if (pObjectIDPool_->storeNumber(n < INT32_MAX - 1 ? -2 - n : INT32_MIN) < 0) {
+      memoryExhausted();
+      return;
+    }
   std::int32_t counter = -2;
   collectObjects(root, rootScope, counter);
   if (numberOfErrors_ > 0) return;

@@ -16,13 +16,7 @@
 #include "ktbase/oml/oml_names.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
-
-// A block of the memory the syntax tree is carved from.
-struct KtOMLFile::Block {
-  Block* next;
-  std::size_t size;
-  char* data() { return reinterpret_cast<char*>(this + 1); }
-};
+#include "ktbase/oml/oml_tree.h"
 
 KtOMLFile::KtOMLFile() { init(); }
 
@@ -39,6 +33,7 @@ KtOMLFile::~KtOMLFile() {
   pOMLExtension_ = nullptr;
   delete pIndexHashTable_;
   delete pLexer_;
+  delete pTreeStore_;
   std::free(pErrorStringBuffer_);
   std::free(pWarningStringBuffer_);
   std::free(includeRoot_);
@@ -74,9 +69,9 @@ void KtOMLFile::init() {
   rootResolved_ = 0;
   errorStringLength_ = warningStringLength_ = 0;
   parseDepth_ = 0;
+  anonymousObjects_ = 0;
   topLevelMet_ = 0;
-  blocks_ = nullptr;
-  blockNext_ = blockEnd_ = nullptr;
+  pTreeStore_ = nullptr;
   numberText_[0] = 0;
   pOutput_ = nullptr;
   outputLength_ = 0;
@@ -100,7 +95,11 @@ KtFileCodeEnum KtOMLFile::readOMLFile(const char* fileName, KtOMLStatic* grammar
   saveMode_ = binary != 0 ? KT_FILE_READ_BINARY : KT_FILE_READ;
   initParser(grammar, expectedTopLevelObject, expectedObjTypeIDIndex, makeIndexHashTable);
   parse(fileName);
+  // What is looked up by text from here on is found by index: the hash tables give their
+  // memory back before the objects are built (they are made again if a hook looks texts up).
+  if (pStringPool_ != nullptr) pStringPool_->dropIndex();
   checkSemantics();
+  if (pObjectIDPool_ != nullptr) pObjectIDPool_->dropIndex();
   execute();
   cleanup();
   return numberOfErrors_ == 0 && error() == 0 ? KT_FILE_OK : errorCode_;
@@ -125,6 +124,7 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
   releasePools();
   releaseBlocks();
   parseDepth_ = 0;
+  anonymousObjects_ = 0;
   bytesRead_ = 0;
   nextProgress_ = 1 << 20;
   std::free(resolvedRoot_);
@@ -143,6 +143,7 @@ void KtOMLFile::initParser(KtOMLStatic* grammar, KtObject* expectedTopLevelObjec
     if (pObjectIDPool_ != nullptr) pObjectIDPool_->store("defaults");
   }
   if (KtOMLLexer* l = lexer()) l->start(grammar, saveMode_ == KT_FILE_READ_BINARY);
+  if (pTreeStore_ == nullptr) pTreeStore_ = new (std::nothrow) KtOMLTreeStore(this);
   if (makeIndexHashTable != 0) {
     if (pIndexHashTable_ == nullptr && grammar != nullptr)
       pIndexHashTable_ = new (std::nothrow) KtIndexHashTable(grammar->objectIDHashSize());
@@ -173,48 +174,18 @@ void KtOMLFile::cleanup() {
   pPreviousPathName_ = nullptr;
 }
 
+// A tree of the reader's blocks is taken down with them; only when some node needs its
+// destructor (a byte sequence, a node of a caller's) is it walked first.
 void KtOMLFile::destroyTree() {
   KtOMLSyntaxObject* root = pSyntaxTree_;
   pSyntaxTree_ = nullptr;
   if (root == nullptr) return;
-  if (root->inReaderBlocks() != 0)
-    root->~KtOMLSyntaxObject();
-  else
-    delete root;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Blocks
-
-void* KtOMLFile::allocateInBlocks(std::size_t size) {
-  size = (size + 7) & ~static_cast<std::size_t>(7);
-  if (static_cast<std::size_t>(blockEnd_ - blockNext_) < size || blockNext_ == nullptr) {
-    // Blocks of 16 KiB doubling up to 4 MiB, header included, so that large ones fill whole
-    // large pages.
-    std::size_t total = blocks_ != nullptr ? (blocks_->size + sizeof(Block)) * 2 : 16 * 1024;
-    if (total > 4 * 1024 * 1024) total = 4 * 1024 * 1024;
-    std::size_t blockSize = total - sizeof(Block);
-    if (blockSize < size) blockSize = size;
-    Block* block = static_cast<Block*>(ktAllocateBulk(sizeof(Block) + blockSize));
-    if (block == nullptr) return nullptr;
-    block->next = blocks_;
-    block->size = blockSize;
-    blocks_ = block;
-    blockNext_ = block->data();
-    blockEnd_ = blockNext_ + blockSize;
-  }
-  void* memory = blockNext_;
-  blockNext_ += size;
-  return memory;
+  if (root->inReaderBlocks() == 0 || pTreeStore_ == nullptr || pTreeStore_->needsTeardown())
+    KtOMLSyntaxStruct::destroyNode(root);
 }
 
 void KtOMLFile::releaseBlocks() {
-  while (blocks_ != nullptr) {
-    Block* next = blocks_->next;
-    std::free(blocks_);
-    blocks_ = next;
-  }
-  blockNext_ = blockEnd_ = nullptr;
+  if (pTreeStore_ != nullptr) pTreeStore_->release();
 }
 
 void KtOMLFile::releasePools() {

@@ -33,10 +33,13 @@ class KtOMLExtension;
 class KtOMLIdPool;
 class KtOMLLexer;
 class KtOMLNamePool;
+class KtOMLTreeStore;
 class KtOMLObject;
 class KtOMLStatic;
 class KtOMLSyntaxField;
 class KtOMLSyntaxObject;
+struct KtOMLSyntaxFieldList;
+struct KtOMLSyntaxObjectList;
 class KtOMLSyntaxStruct;
 class KtObject;
 struct KtOMLDefField;
@@ -304,18 +307,27 @@ class KtOMLFile : public KtTextFile {
  private:
   friend struct KtOMLFileProbe;  // lets the tests drive the lexical layer
   friend class KtOMLLexer;
+  friend class KtOMLSyntaxStruct;
   friend class KtOMLSyntaxObject;
   friend class KtOMLSyntaxField;
+  friend class KtOMLToken;
 
   // ----- the parser (oml_parser.cpp)
+  // The object an attribute list adds to, with its type and the last cells of its lists.
+  struct Owner {
+    KtOMLSyntaxObject* object;
+    const KtOMLDefObjType* type;
+    KtOMLSyntaxObjectList* objectTail;
+    KtOMLSyntaxFieldList* fieldTail;
+  };
   void parseAttributeList(const KtOMLToken* keyword, std::int32_t sectionIDIndex,
-                          std::uint32_t path, KtOMLSyntaxObject* owner, const KtOMLToken* opening);
+                          std::uint32_t path, Owner& owner, const KtOMLToken* opening);
   void parseAttribute(const KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
-                      KtOMLSyntaxObject* owner, KtOMLToken& first, int ordinal);
+                      Owner& owner, KtOMLToken& first, int ordinal);
   void parseObject(const KtOMLToken& type, std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
-                   std::uint32_t path, KtOMLSyntaxObject* owner, const KtOMLToken* opening);
+                   std::uint32_t path, Owner& owner, const KtOMLToken* opening);
   void parseField(const KtOMLToken* field, std::int32_t sectionIDIndex, std::uint32_t path,
-                  KtOMLSyntaxObject* owner, KtOMLToken* value, int ordinal);
+                  Owner& owner, KtOMLToken* value, int ordinal);
   void parseBuiltInField(const KtOMLToken& field, KtOMLSyntaxObject* owner, KtOMLToken& value);
   std::uint32_t extendSectionPath(const KtOMLToken& section, const KtOMLSyntaxObject* owner,
                                   std::int32_t currentSection, std::uint32_t path);
@@ -324,8 +336,6 @@ class KtOMLFile : public KtTextFile {
                           std::uint32_t path, const KtOMLSyntaxObject* object);
   KtOMLDefField* checkFieldSection(const KtOMLSyntaxObject* owner, std::int32_t sectionIDIndex,
                                    std::uint32_t path, const KtOMLToken& field);
-  KtOMLDefField* getDefinitionField(const KtOMLSyntaxObject* owner, std::uint32_t path,
-                                    std::int32_t fieldIndex) const;
   // The field token of the grammar field at `ordinal` in the owner's type or section, placed at
   // the value; false when there is none.
   bool nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path, int ordinal,
@@ -339,12 +349,15 @@ class KtOMLFile : public KtTextFile {
   // The text a token stands for, for messages.
   const char* decodeIdeToken(const KtOMLToken& token);
   bool isIdentifierToken(const KtOMLToken& token) const;
+  // A node of the reader's blocks, placed at `place` (the root: without place), in the context
+  // of its section, path and file; null after fatal error 12 when memory runs out. After an
+  // error nodes come from the heap: nothing of them is kept.
   KtOMLSyntaxObject* newSyntaxObject(const KtOMLToken* place, std::int32_t type,
                                      std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
                                      std::uint32_t path);
-  KtOMLSyntaxField* newSyntaxField(const KtOMLToken& place, std::int32_t nameIndex,
-                                   std::int32_t sectionIDIndex, std::uint32_t path,
-                                   KtOMLToken& value, KtOMLDefField* def);
+  KtOMLSyntaxField* newSyntaxField(const KtOMLToken& place, const Owner& owner,
+                                   std::int32_t nameIndex, std::int32_t sectionIDIndex,
+                                   std::uint32_t path, KtOMLToken& value);
   void destroyTree();
 
   // ----- the writer (oml_writer.cpp)
@@ -380,8 +393,7 @@ class KtOMLFile : public KtTextFile {
   // The number a full id ends in (negative after a '-'); 0 when it ends in no digit.
   static std::int64_t extractIDFromScope(const char* scope);
 
-  // ----- the blocks the syntax tree lives in (oml_file.cpp)
-  void* allocateInBlocks(std::size_t size);
+  // ----- the memory and contexts of the syntax tree (oml_tree.h)
   void releaseBlocks();
 
   // ----- diagnostics (oml_diagnostics.cpp)
@@ -464,16 +476,15 @@ class KtOMLFile : public KtTextFile {
   std::uint8_t rootResolved_;
 
   // Beyond the file's named members: the used lengths of the message buffers, the depth of
-  // nested blocks being parsed, whether a top-level object was met while building (a second one
-  // is refused), the blocks of the syntax tree, the text of a number for messages.
+  // nested blocks being parsed, the objects without id, whether a top-level object was met while
+  // building (a second one is refused), what the syntax tree's nodes share, the text of a number
+  // for messages.
   unsigned int errorStringLength_;
   unsigned int warningStringLength_;
   int parseDepth_;
+  std::int32_t anonymousObjects_;  // objects without id in the tree
   std::uint8_t topLevelMet_;
-  struct Block;
-  Block* blocks_;
-  char* blockNext_;
-  char* blockEnd_;
+  KtOMLTreeStore* pTreeStore_;
   char numberText_[16];
   // Output not yet written to the file.
   char* pOutput_;

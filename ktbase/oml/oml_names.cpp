@@ -84,6 +84,17 @@ bool reserve(T*& array, std::uint32_t& capacity, std::uint32_t needed) {
   return true;
 }
 
+// Shrinks an array of `T` to `count` elements (at least one); keeps it when that fails.
+template <typename T>
+void shrink(T*& array, std::uint32_t& capacity, std::uint32_t count) {
+  if (array == nullptr || count == capacity) return;
+  const std::uint32_t n = count > 0 ? count : 1;
+  T* smaller = static_cast<T*>(std::realloc(array, static_cast<std::size_t>(n) * sizeof(T)));
+  if (smaller == nullptr) return;
+  array = smaller;
+  capacity = n;
+}
+
 // Returns true iff the n bytes are an int32 as C writes it ("0", "-5", never "+5", "05", "-0").
 bool isCanonicalInteger(const char* s, std::size_t n, std::int32_t& value) {
   if (n == 0 || n > 11) return false;
@@ -274,6 +285,11 @@ std::int32_t KtOMLNamePool::store(const char* s) {
   return s != nullptr ? store(s, std::strlen(s)) : -1;
 }
 
+void KtOMLNamePool::dropIndex() {
+  index_.release();
+  shrink(refs_, capacity_, count_);
+}
+
 std::size_t KtOMLNamePool::bytes() const {
   return arena_.bytes() + capacity_ * sizeof(std::uint32_t) + index_.bytes();
 }
@@ -423,6 +439,11 @@ std::int32_t KtOMLIdPool::join(std::int32_t parent, std::int32_t child) {
 
 std::int32_t KtOMLIdPool::findJoined(std::int32_t parent, std::int32_t child) const {
   return const_cast<KtOMLIdPool*>(this)->joinOrFind(parent, child, false);
+}
+
+void KtOMLIdPool::dropIndex() {
+  index_.release();
+  shrink(entries_, capacity_, count_);
 }
 
 int KtOMLIdPool::isSimple(std::int32_t id) const {

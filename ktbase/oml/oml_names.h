@@ -132,8 +132,9 @@ class KtOMLNamePool {
   }
   std::uint32_t length(std::int32_t index) const { return arena_.length(refs_[index]); }
   std::int32_t count() const { return static_cast<std::int32_t>(count_); }
-  // Frees the hash table; the next find or store makes it again.
-  void dropIndex() { index_.release(); }
+  // Frees the hash table (the next find or store makes it again) and the room the index table
+  // holds beyond what it uses.
+  void dropIndex();
   std::size_t bytes() const;
 
  private:
@@ -195,8 +196,9 @@ class KtOMLIdPool {
   // Every id forgets its built object.
   void forgetObjects();
 
-  // Frees the hash table; the next look-up makes it again.
-  void dropIndex() { index_.release(); }
+  // Frees the hash table (the next look-up makes it again) and the room the entries hold beyond
+  // what they use.
+  void dropIndex();
   std::size_t bytes() const;
 
  private:

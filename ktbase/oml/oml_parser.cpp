@@ -18,6 +18,7 @@
 #include "ktbase/oml/oml_section_path.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_syntax.h"
+#include "ktbase/oml/oml_tree.h"
 
 namespace {
 
@@ -98,39 +99,33 @@ KtOMLSyntaxObject* KtOMLFile::newSyntaxObject(const KtOMLToken* place, std::int3
   const std::int32_t file = place != nullptr ? place->fileNameIndex() : fileNameIndex();
   const std::int32_t line = place != nullptr ? place->line() : -1;
   const int position = place != nullptr ? place->position() : 0;
-  KtOMLDefObjType* def = pObjTypeDefinition(type);
-  // Once an error is reported nothing is kept: such nodes come from the heap and go back to it,
-  // and the reader's blocks do not grow with them.
   KtOMLSyntaxObject* node = nullptr;
   if (numberOfErrors_ == 0) {
-    if (void* memory = allocateInBlocks(sizeof(KtOMLSyntaxObject))) {
-      node = new (memory) KtOMLSyntaxObject(this, line, position, file, type, objectIDIndex,
-                                            sectionIDIndex, path, def);
-      node->inReaderBlocks_ = 1;
-    }
+    const std::int32_t context = pTreeStore_->context(nullptr, sectionIDIndex, path, file, false);
+    void* memory = context >= 0 ? pTreeStore_->allocate(sizeof(KtOMLSyntaxObject)) : nullptr;
+    if (memory != nullptr)
+      node = new (memory) KtOMLSyntaxObject(this, context, line, position, type, objectIDIndex);
   } else {
     node = new (std::nothrow) KtOMLSyntaxObject(this, line, position, file, type, objectIDIndex,
-                                                sectionIDIndex, path, def);
+                                                sectionIDIndex, path, pObjTypeDefinition(type));
   }
   if (node == nullptr) memoryExhausted();
   return node;
 }
 
-KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, std::int32_t nameIndex,
-                                            std::int32_t sectionIDIndex, std::uint32_t path,
-                                            KtOMLToken& value, KtOMLDefField* def) {
-  void* memory = allocateInBlocks(sizeof(KtOMLSyntaxField));
+KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, const Owner& owner,
+                                            std::int32_t nameIndex, std::int32_t sectionIDIndex,
+                                            std::uint32_t path, KtOMLToken& value) {
+  const std::int32_t context = pTreeStore_->context(owner.type, sectionIDIndex, path,
+                                                    place.fileNameIndex(), pLexer_->unchecked());
+  void* memory = context >= 0 ? pTreeStore_->allocate(sizeof(KtOMLSyntaxField)) : nullptr;
   if (memory == nullptr) {
     memoryExhausted();
     return nullptr;
   }
-  KtOMLSyntaxField* field = new (memory)
-      KtOMLSyntaxField(this, place.line(), place.position(), place.fileNameIndex(), nameIndex,
-                       sectionIDIndex, path, nullptr, def, pLexer_->unchecked());
-  field->inReaderBlocks_ = 1;
-  field->value_.takeFrom(&value);
-  field->hasValue_ = 1;
-  return field;
+  if (value.tag() == OML_TOKEN_BINVALUE) pTreeStore_->needsTeardown(true);
+  return new (memory)
+      KtOMLSyntaxField(this, context, place.line(), place.position(), nameIndex, value);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -138,7 +133,7 @@ KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, std::int32_
 
 void KtOMLFile::parse(const char* fileName) {
   KtOMLLexer* l = lexer();
-  if (l == nullptr) {
+  if (l == nullptr || pTreeStore_ == nullptr) {
     memoryExhausted();
     return;
   }
@@ -146,17 +141,16 @@ void KtOMLFile::parse(const char* fileName) {
   if (!l->hasInput()) return;
   KtOMLSyntaxObject* root = newSyntaxObject(nullptr, 0, -1, -1, 0);
   if (root == nullptr) return;
-  root->position_ = 0;
   pSyntaxTree_ = root;
-  parseAttributeList(nullptr, -1, 0, root, nullptr);
+  Owner owner{root, pObjTypeDefinition(0), nullptr, nullptr};
+  parseAttributeList(nullptr, -1, 0, owner, nullptr);
   if (numberOfErrors_ > 0) destroyTree();
 }
 
 // Reads attributes until the input ends or, in a block (`opening` given), a closing bracket
 // comes. A lone ';' is an empty attribute.
 void KtOMLFile::parseAttributeList(const KtOMLToken* keyword, std::int32_t sectionIDIndex,
-                                   std::uint32_t path, KtOMLSyntaxObject* owner,
-                                   const KtOMLToken* opening) {
+                                   std::uint32_t path, Owner& owner, const KtOMLToken* opening) {
   if (opening != nullptr && ++parseDepth_ > kMaxNesting) {
     --parseDepth_;
     internalErrorMessage(KT_OML_MSG_MEMORY_EXHAUSTED, at(*opening), nullptr, nullptr, nullptr, 1);
@@ -187,8 +181,7 @@ bool advance(KtOMLLexer* lexer, KtOMLToken& token) {
 // `listKeyword` is the keyword of the block the attribute stands in (borrowed). `first` is the
 // attribute's first token; what is left in it afterwards the caller releases.
 void KtOMLFile::parseAttribute(const KtOMLToken* listKeyword, std::int32_t sectionIDIndex,
-                               std::uint32_t path, KtOMLSyntaxObject* owner, KtOMLToken& first,
-                               int ordinal) {
+                               std::uint32_t path, Owner& owner, KtOMLToken& first, int ordinal) {
   const KtOMLToken* keyword = listKeyword;
   KtOMLToken own;  // a keyword of this attribute's own
   KtOMLToken& token = first;
@@ -197,7 +190,7 @@ void KtOMLFile::parseAttribute(const KtOMLToken* listKeyword, std::int32_t secti
   while (have &&
          (is(&token, OML_TOKEN_SECTION) || isKeyword(&token) || is(&token, OML_TOKEN_ERROR))) {
     if (is(&token, OML_TOKEN_SECTION)) {
-      path = extendSectionPath(token, owner, sectionIDIndex, path);
+      path = extendSectionPath(token, owner.object, sectionIDIndex, path);
       sectionIDIndex = token.index();
       prefix = true;
     } else if (is(&token, OML_TOKEN_ERROR)) {
@@ -252,62 +245,66 @@ void KtOMLFile::parseAttribute(const KtOMLToken* listKeyword, std::int32_t secti
 }
 
 void KtOMLFile::parseObject(const KtOMLToken& type, std::int32_t objectIDIndex,
-                            std::int32_t sectionIDIndex, std::uint32_t path,
-                            KtOMLSyntaxObject* owner, const KtOMLToken* opening) {
+                            std::int32_t sectionIDIndex, std::uint32_t path, Owner& owner,
+                            const KtOMLToken* opening) {
   KtOMLSyntaxObject* object =
       newSyntaxObject(&type, type.index(), objectIDIndex, sectionIDIndex, path);
   if (object == nullptr) return;
-  if (opening != nullptr) parseAttributeList(nullptr, -1, 0, object, opening);
+  if (opening != nullptr) {
+    Owner inner{object, pObjTypeDefinition(type.index()), nullptr, nullptr};
+    parseAttributeList(nullptr, -1, 0, inner, opening);
+  }
   if (object->isDefaults())
     for (KtOMLSyntaxObjectList* c = object->pObjectList(); c != nullptr; c = c->pNext) {
       c->pObject->sectionIDIndex(sectionIDIndex);
       c->pObject->sectionPathIndex(path);
     }
-  const bool placed = checkObjectSection(owner, sectionIDIndex, path, object);
-  if (placed && numberOfErrors_ == 0 && owner->addObject(object)) return;
-  if (placed && numberOfErrors_ == 0) memoryExhausted();
-  if (object->inReaderBlocks_ != 0)
-    object->~KtOMLSyntaxObject();
-  else
-    delete object;
+  const bool placed = checkObjectSection(owner.object, sectionIDIndex, path, object);
+  if (placed && numberOfErrors_ == 0 && object->inReaderBlocks() != 0) {
+    KtOMLSyntaxObjectList* cell = &object->cell_;
+    (owner.objectTail != nullptr ? owner.objectTail->pNext : owner.object->pObjectList_) = cell;
+    owner.objectTail = cell;
+    object->pOwnerObject_ = owner.object;
+    if (object->objectIDIndex() < 0) ++anonymousObjects_;
+    return;
+  }
+  KtOMLSyntaxStruct::destroyNode(object);
 }
 
 // `value` is null at the end of the input.
 void KtOMLFile::parseField(const KtOMLToken* keyword, std::int32_t sectionIDIndex,
-                           std::uint32_t path, KtOMLSyntaxObject* owner, KtOMLToken* value,
-                           int ordinal) {
+                           std::uint32_t path, Owner& owner, KtOMLToken* value, int ordinal) {
   if (isMalformedValue(value)) {
     internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, value != nullptr ? at(*value) : here());
     return;
   }
   if (keyword != nullptr && keyword->unknownField() == 0 && keyword->index() < kBuiltInFields) {
-    parseBuiltInField(*keyword, owner, *value);
+    parseBuiltInField(*keyword, owner.object, *value);
     return;
   }
   KtOMLToken positional;
   const KtOMLToken* field = keyword;
   if (field == nullptr) {
-    if (pLexer_->unchecked() == 0 && nthFieldDescrToken(owner, path, ordinal, *value, positional))
+    if (pLexer_->unchecked() == 0 &&
+        nthFieldDescrToken(owner.object, path, ordinal, *value, positional))
       field = &positional;
     if (field == nullptr) {
       internalErrorMessage(KT_OML_MSG_UNEXPECTED_VALUE, at(*value));
       return;
     }
   }
-  KtOMLDefField* def = nullptr;
   if (pLexer_->unchecked() == 0) {
-    KtOMLDefField* found = checkFieldSection(owner, sectionIDIndex, path, *field);
+    const KtOMLDefField* found = checkFieldSection(owner.object, sectionIDIndex, path, *field);
     if (found != nullptr) checkFieldType(found, *value);
-    // Without a path the definition checked against is the one the field keeps.
-    def = path == 0 ? found : getDefinitionField(owner, path, field->index());
   }
   if (numberOfErrors_ != 0) return;
+  // The field's definition is the one its context names: it is not stored.
   KtOMLSyntaxField* node =
-      newSyntaxField(*field, field->index(), sectionIDIndex, path, *value, def);
-  if (node != nullptr && !owner->addField(node)) {
-    node->~KtOMLSyntaxField();
-    memoryExhausted();
-  }
+      newSyntaxField(*field, owner, field->index(), sectionIDIndex, path, *value);
+  if (node == nullptr) return;
+  KtOMLSyntaxFieldList* cell = &node->cell_;
+  (owner.fieldTail != nullptr ? owner.fieldTail->pNext : owner.object->pFieldList_) = cell;
+  owner.fieldTail = cell;
 }
 
 // include and input read a file here; comment "unchecked" switches the rest of the block to
@@ -477,15 +474,6 @@ bool KtOMLFile::checkFieldType(const KtOMLDefField* def, KtOMLToken& value) {
       internalErrorMessage(KT_OML_MSG_UNEXPECTED_FIELD, at(value));
       return false;
   }
-}
-
-KtOMLDefField* KtOMLFile::getDefinitionField(const KtOMLSyntaxObject* owner, std::uint32_t path,
-                                             std::int32_t fieldIndex) const {
-  const KtOMLDefObjType* type = owner->pDefObjType();
-  if (type == nullptr) return nullptr;
-  if (path == 0) return KtOMLDefField::find(type->pFieldList, fieldIndex);
-  const KtOMLDefSection* section = type->sectionWithCode(path);
-  return section != nullptr ? KtOMLDefField::find(section->pFieldList, fieldIndex) : nullptr;
 }
 
 // The definition a value is checked against: the type's field without a path; with one, the

@@ -28,6 +28,7 @@
 
 class KtOMLBinValue;
 class KtOMLFile;
+class KtOMLTreeStore;
 class KtOMLSyntaxField;
 class KtOMLSyntaxObject;
 struct KtOMLDefField;
@@ -53,12 +54,12 @@ class KtOMLSyntaxStruct : public KtObject {
   KtOMLSyntaxStruct(KtOMLFile* file, std::int32_t line, int position, std::int32_t fileNameIndex);
   ~KtOMLSyntaxStruct() override;
 
-  KtOMLFile* pOMLFile() const { return pOMLFile_; }
+  KtOMLFile* pOMLFile() const;
   // The index of the file's name in the reader's string pool, -1 if none.
-  std::int32_t fileNameIndex() const { return fileNameIndex_; }
+  std::int32_t fileNameIndex() const { return token_.fileNameIndex(); }
   // Text: the line (from 1) and the position in it (from 1). Binary: the bytes read, and 0.
-  std::int32_t line() const { return line_; }
-  int position() const { return position_; }
+  std::int32_t line() const { return token_.line(); }
+  int position() const { return token_.position(); }
 
  protected:
   KtOMLSyntaxStruct() { init(); }
@@ -67,14 +68,23 @@ class KtOMLSyntaxStruct : public KtObject {
  private:
   friend class KtOMLFile;
   friend class KtOMLSyntaxObject;
+  friend class KtOMLSyntaxField;
+  friend class KtOMLToken;
+  // Destroys a node the way it was made: in its reader's blocks, or with delete.
+  static void destroyNode(KtOMLSyntaxStruct* node);
   // Returns 1 iff the node lives in its reader's blocks (freed with them, never with delete).
-  int inReaderBlocks() const { return inReaderBlocks_; }
+  int inReaderBlocks() const { return (token_.bits_ & KtOMLToken::kInNode) != 0; }
+  // A node of a reader's blocks: its context and the reader's store of node facts.
+  std::int32_t context() const { return token_.file_; }
+  KtOMLTreeStore* store() const;
+  // The reader of a node made by a caller, kept where a reader's node keeps its value.
+  KtOMLFile* callerFile() const;
+  void callerFile(KtOMLFile* file);
 
-  KtOMLFile* pOMLFile_;
-  std::int32_t fileNameIndex_;
-  std::int32_t line_;
-  std::int32_t position_;
-  std::uint8_t inReaderBlocks_;
+  // The node's place, and a field's value: a field's value token is placed at the field, so the
+  // place is stored once. In a node of a reader's blocks the token's file slot holds the node's
+  // context, whose file is the node's.
+  KtOMLToken token_;
 };
 
 // A cell of a sub-object list: the object and the next cell.
@@ -99,6 +109,9 @@ struct KtOMLSyntaxDefaultList {
   static void append(KtOMLSyntaxDefaultList* chain, KtOMLSyntaxDefaultList* list);
 };
 
+// Lists. A node of a reader's blocks carries the cell that holds it in its owner's list; a
+// node made by a caller gets a cell of its own when it is added. A node stands in one list at a
+// time.
 class KtOMLSyntaxObject : public KtOMLSyntaxStruct {
   KT_OBJECT(KtOMLSyntaxObject, KtOMLSyntaxStruct)
 
@@ -122,25 +135,27 @@ class KtOMLSyntaxObject : public KtOMLSyntaxStruct {
   std::int32_t typeIndex() const { return objTypeIDIndex_; }
   std::int32_t objTypeIDIndex() const { return objTypeIDIndex_; }
   std::int32_t objTypeIDIndex(std::int32_t index) { return objTypeIDIndex_ = index; }
-  std::int32_t nameIndex() const { return objectIDIndex_; }
-  std::int32_t objectIDIndex() const { return objectIDIndex_; }
-  std::int32_t objectIDIndex(std::int32_t index) { return objectIDIndex_ = index; }
-  std::int32_t sectionIndex() const { return sectionIDIndex_; }
-  std::int32_t sectionIDIndex() const { return sectionIDIndex_; }
-  std::int32_t sectionIDIndex(std::int32_t index) { return sectionIDIndex_ = index; }
-  std::uint32_t sectionPathIndex() const { return sectionPathIndex_; }
-  std::uint32_t sectionPathIndex(std::uint32_t path) { return sectionPathIndex_ = path; }
-  KtOMLDefObjType* pDefObjType() const { return pDefObjType_; }
-  KtOMLDefObjType* pDefObjType(KtOMLDefObjType* type) { return pDefObjType_ = type; }
+  std::int32_t nameIndex() const { return objectIDIndex(); }
+  std::int32_t objectIDIndex() const {
+    return inReaderBlocks() != 0 ? static_cast<std::int32_t>(token_.value_[0]) : callerID();
+  }
+  std::int32_t objectIDIndex(std::int32_t index);
+  std::int32_t sectionIndex() const { return sectionIDIndex(); }
+  std::int32_t sectionIDIndex() const;
+  std::int32_t sectionIDIndex(std::int32_t index);
+  std::uint32_t sectionPathIndex() const;
+  std::uint32_t sectionPathIndex(std::uint32_t path);
+  KtOMLDefObjType* pDefObjType() const;
+  KtOMLDefObjType* pDefObjType(KtOMLDefObjType* type);
   KtOMLSyntaxObject* pOwnerObject() const { return pOwnerObject_; }
   KtOMLSyntaxObject* pOwnerObject(KtOMLSyntaxObject* owner) { return pOwnerObject_ = owner; }
   KtOMLSyntaxObjectList* pObjectList() const { return pObjectList_; }
-  KtOMLSyntaxObjectList* pObjectListEnd() const { return pObjectListEnd_; }
+  KtOMLSyntaxObjectList* pObjectListEnd() const;
   KtOMLSyntaxFieldList* pFieldList() const { return pFieldList_; }
-  KtOMLSyntaxFieldList* pFieldListEnd() const { return pFieldListEnd_; }
-  KtOMLSyntaxDefaultList* pDefaultList() const { return pDefaultList_; }
+  KtOMLSyntaxFieldList* pFieldListEnd() const;
+  KtOMLSyntaxDefaultList* pDefaultList() const;
   // Returns 1 iff this is a defaults object (its id is "defaults").
-  int isDefaults() const { return objectIDIndex_ == 0; }
+  int isDefaults() const { return objectIDIndex() == 0; }
 
   // Appends a sub-object (which this object then owns, and whose owner it becomes); null is
   // ignored. Returns 0 when memory runs out (the sub-object is then not taken).
@@ -176,26 +191,34 @@ class KtOMLSyntaxObject : public KtOMLSyntaxStruct {
 
  private:
   friend class KtOMLFile;
+  friend class KtOMLSyntaxField;
+  // What a node made by a caller keeps beside itself.
+  struct Spill;
+  // A node of the reader's blocks, in `context`.
+  KtOMLSyntaxObject(KtOMLFile* reader, std::int32_t context, std::int32_t line, int position,
+                    std::int32_t objTypeIDIndex, std::int32_t objectIDIndex);
+  Spill* spill() const { return spill_; }
   void releaseLists();
-  // New cells, from the reader's blocks for a node that lives there, else from the heap.
-  template <typename Cell>
-  Cell* newCell();
-  template <typename Cell>
-  void freeCell(Cell* cell);
+  // The cell that holds `object` in a list: its own when it has one, else a new one (null when
+  // memory runs out).
+  static KtOMLSyntaxObjectList* cellFor(KtOMLSyntaxObject* object);
+  static KtOMLSyntaxFieldList* cellFor(KtOMLSyntaxField* field);
+  // Returns true iff the cell is the one its object carries.
+  static bool ownsCell(const KtOMLSyntaxObjectList* c) { return c == &c->pObject->cell_; }
   template <typename Match>
   KtOMLSyntaxField* findField(Match match) const;
+  void defaultList(KtOMLSyntaxDefaultList* list);
+  std::int32_t callerID() const;
 
   std::int32_t objTypeIDIndex_;
-  std::int32_t objectIDIndex_;
-  std::int32_t sectionIDIndex_;
-  std::uint32_t sectionPathIndex_;
+  union {
+    KtOMLSyntaxObjectList cell_;  // a node of the reader's blocks: its cell in its owner's list
+    Spill* spill_;                // a node of a caller's
+  };
   KtOMLSyntaxObject* pOwnerObject_;
   KtOMLSyntaxObjectList* pObjectList_;
-  KtOMLSyntaxObjectList* pObjectListEnd_;
   KtOMLSyntaxFieldList* pFieldList_;
-  KtOMLSyntaxFieldList* pFieldListEnd_;
-  KtOMLSyntaxDefaultList* pDefaultList_;
-  KtOMLDefObjType* pDefObjType_;
+  // A reader's object keeps its id where a field keeps its value; a caller's, beside it.
 };
 
 class KtOMLSyntaxField : public KtOMLSyntaxStruct {
@@ -236,19 +259,20 @@ class KtOMLSyntaxField : public KtOMLSyntaxStruct {
   std::int32_t objectTypeIndex() const;
   const char* objectTypeString() const;
 
-  // The value token, owned by the field; null without a value.
-  KtOMLToken* pValueToken() { return hasValue_ ? &value_ : nullptr; }
-  const KtOMLToken* pValueToken() const { return hasValue_ ? &value_ : nullptr; }
-  KtOMLDefField* pDefField() const { return pDefField_; }
-  KtOMLDefField* pDefField(KtOMLDefField* def) { return pDefField_ = def; }
+  // The value token, owned by the field; null without a value. A field of a reader's tree gives
+  // its own token, which is placed at the field.
+  KtOMLToken* pValueToken() { return const_cast<KtOMLToken*>(valueToken()); }
+  const KtOMLToken* pValueToken() const { return valueToken(); }
+  KtOMLDefField* pDefField() const;
+  KtOMLDefField* pDefField(KtOMLDefField* def);
   std::int32_t nameIndex() const { return nameIndex_; }
   std::int32_t fieldIDIndex() const { return nameIndex_; }
-  std::int32_t sectionIndex() const { return sectionIDIndex_; }
-  std::int32_t sectionIDIndex() const { return sectionIDIndex_; }
-  std::int32_t sectionIDIndex(std::int32_t index) { return sectionIDIndex_ = index; }
-  std::uint32_t sectionPathIndex() const { return sectionPathIndex_; }
-  std::uint32_t sectionPathIndex(std::uint32_t path) { return sectionPathIndex_ = path; }
-  int inUncheckedSection() const { return inUncheckedSection_; }
+  std::int32_t sectionIndex() const { return sectionIDIndex(); }
+  std::int32_t sectionIDIndex() const;
+  std::int32_t sectionIDIndex(std::int32_t index);
+  std::uint32_t sectionPathIndex() const;
+  std::uint32_t sectionPathIndex(std::uint32_t path);
+  int inUncheckedSection() const;
 
   void debugOutput(int) override {}
 
@@ -258,16 +282,30 @@ class KtOMLSyntaxField : public KtOMLSyntaxStruct {
 
  private:
   friend class KtOMLFile;
+  friend class KtOMLSyntaxObject;
+  struct Spill;
+  // A field of the reader's blocks, in `context`, taking `value`.
+  KtOMLSyntaxField(KtOMLFile* reader, std::int32_t context, std::int32_t line, int position,
+                   std::int32_t nameIndex, KtOMLToken& value);
+  Spill* spill() const { return spill_; }
+  // The token holding the value: the node's own in a reader's field, the spill's in a caller's;
+  // null without a value.
+  const KtOMLToken* valueToken() const;
   // The value's index as the reader stored it, for the scope and string pools.
-  std::int32_t valueIndex() const { return hasValue_ ? value_.index() : -1; }
+  std::int32_t valueIndex() const {
+    const KtOMLToken* t = valueToken();
+    return t != nullptr ? t->index() : -1;
+  }
+
+  friend struct KtOMLFieldWalk;  // the field iterator's helpers
+  // Returns true iff the iterator visits the field once for each section its path names.
+  bool needsExpansion() const;
 
   std::int32_t nameIndex_;
-  std::int32_t sectionIDIndex_;
-  std::uint32_t sectionPathIndex_;
-  std::uint8_t inUncheckedSection_;
-  std::uint8_t hasValue_;
-  KtOMLDefField* pDefField_;
-  KtOMLToken value_;
+  union {
+    KtOMLSyntaxFieldList cell_;  // a field of the reader's blocks: its cell in its owner's list
+    Spill* spill_;               // a field of a caller's
+  };
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -2,30 +2,28 @@
 
 #include "ktbase/oml/oml_bin_value.h"
 
-KtOMLToken::~KtOMLToken() { releaseValue(); }
-
+// The place goes through place(), so that a node's token keeps its context.
 void KtOMLToken::takeFrom(KtOMLToken* other) {
   releaseValue();
-  value_ = other->value_;
-  fileNameIndex_ = other->fileNameIndex_;
-  line_ = other->line_;
-  position_ = other->position_;
-  tag_ = other->tag_;
-  unknownField_ = other->unknownField_;
-  other->tag_ = OML_TOKEN_ERROR;
-  other->value_.integer = 0;
+  value_[0] = other->value_[0];
+  value_[1] = other->value_[1];
+  tagBits(other->tagBits());
+  unknownField(other->unknownField());
+  place(other->fileNameIndex(), other->line(), other->position());
+  other->tagBits(OML_TOKEN_ERROR);
+  other->value_[0] = other->value_[1] = 0;
 }
 
 void KtOMLToken::releaseValue() {
-  if (tag_ == OML_TOKEN_BINVALUE) delete value_.binValue;
-  tag_ = OML_TOKEN_ERROR;
-  value_.integer = 0;
+  if (tagBits() == OML_TOKEN_BINVALUE) delete pBinValue();
+  tagBits(OML_TOKEN_ERROR);
+  value_[0] = value_[1] = 0;
 }
 
 KtOMLBinValue* KtOMLToken::takeBinValue() {
-  if (tag_ != OML_TOKEN_BINVALUE) return nullptr;
-  KtOMLBinValue* value = value_.binValue;
-  tag_ = OML_TOKEN_ERROR;
-  value_.integer = 0;
+  if (tagBits() != OML_TOKEN_BINVALUE) return nullptr;
+  KtOMLBinValue* value = pBinValue();
+  tagBits(OML_TOKEN_ERROR);
+  value_[0] = value_[1] = 0;
   return value;
 }

@@ -7,10 +7,15 @@
 // number or scope); a signed 32-bit integer; a pool index for strings (the reader's string
 // pool), values, object types, sections, fields and scopes; a double; a 32-bit IP address with
 // the first component in the most significant byte; a KtOMLBinValue.
+//
+// A field of a syntax tree holds its value as a token, placed at the field: the field's place
+// is stored once. A token that is no node's keeps positions up to 33,554,429; one further out on a
+// line is reported at that position.
 #ifndef KTBASE_OML_OML_TOKEN_H
 #define KTBASE_OML_OML_TOKEN_H
 
 #include <cstdint>
+#include <cstring>
 
 #include "ktbase/core/allocation.h"
 
@@ -38,52 +43,64 @@ class KtOMLToken {
   KT_MALLOC_ALLOCATED
 
  public:
-  KtOMLToken()
-      : fileNameIndex_(-1), line_(-1), position_(-1), tag_(OML_TOKEN_ERROR), unknownField_(0) {
-    value_.integer = 0;
+  KtOMLToken() : line_(-1), bits_(kPositionMask << kPositionShift | OML_TOKEN_ERROR), file_(-1) {
+    value_[0] = value_[1] = 0;
   }
   KtOMLToken(const KtOMLToken&) = delete;
   KtOMLToken& operator=(const KtOMLToken&) = delete;
   // Destroys the binary value of a binary-sequence token.
-  ~KtOMLToken();
+  ~KtOMLToken() {
+    if (tagBits() == OML_TOKEN_BINVALUE) releaseValue();
+  }
 
-  KtOMLTokenTagEnum tag() const { return static_cast<KtOMLTokenTagEnum>(tag_); }
+  KtOMLTokenTagEnum tag() const { return static_cast<KtOMLTokenTagEnum>(tagBits()); }
   // The file the token was read from: its name's index in the reader's string pool.
-  std::int32_t fileNameIndex() const { return fileNameIndex_; }
+  std::int32_t fileNameIndex() const { return (bits_ & kInNode) != 0 ? nodeFile() : file_; }
   std::int32_t line() const { return line_; }
-  std::int32_t position() const { return position_; }
+  std::int32_t position() const {
+    const std::uint32_t p = bits_ >> kPositionShift;
+    if (p < kBigPosition) return static_cast<std::int32_t>(p);
+    if (p == kPositionMask) return -1;
+    return (bits_ & kHasExtra) != 0 ? nodePosition() : static_cast<std::int32_t>(p);
+  }
   // 1 when a field name was found only among the field names declared in the file.
-  int unknownField() const { return unknownField_; }
+  int unknownField() const { return (bits_ & kUnknownField) != 0; }
 
   // The value, read as the tag says (nothing is checked).
-  char character() const { return static_cast<char>(value_.integer); }
-  std::int32_t intValue() const { return value_.integer; }
-  std::int32_t index() const { return value_.integer; }
-  double realValue() const { return value_.real; }
-  std::uint32_t ipAddress() const { return static_cast<std::uint32_t>(value_.integer); }
-  KtOMLBinValue* pBinValue() const { return value_.binValue; }
+  char character() const { return static_cast<char>(intValue()); }
+  std::int32_t intValue() const { return static_cast<std::int32_t>(value_[0]); }
+  std::int32_t index() const { return intValue(); }
+  double realValue() const {
+    double d;
+    std::memcpy(&d, value_, sizeof d);
+    return d;
+  }
+  std::uint32_t ipAddress() const { return value_[0]; }
+  KtOMLBinValue* pBinValue() const {
+    KtOMLBinValue* v;
+    std::memcpy(&v, value_, sizeof v);
+    return v;
+  }
 
   // Setters for the reader. A token that held a binary value keeps no claim on it afterwards:
   // the caller of set... on such a token releases the old value first (releaseValue).
   void set(KtOMLTokenTagEnum tag, std::int32_t value) {
-    tag_ = static_cast<std::uint8_t>(tag);
-    value_.integer = value;
+    tagBits(tag);
+    value_[0] = static_cast<std::uint32_t>(value);
+    value_[1] = 0;
   }
   void setReal(double value) {
-    tag_ = OML_TOKEN_REAL;
-    value_.real = value;
+    tagBits(OML_TOKEN_REAL);
+    std::memcpy(value_, &value, sizeof value);
   }
   void setBinValue(KtOMLBinValue* value) {
-    tag_ = OML_TOKEN_BINVALUE;
-    value_.binValue = value;
+    tagBits(OML_TOKEN_BINVALUE);
+    value_[1] = 0;
+    std::memcpy(value_, &value, sizeof value);
   }
-  void place(std::int32_t fileNameIndex, std::int32_t line, std::int32_t position) {
-    fileNameIndex_ = fileNameIndex;
-    line_ = line;
-    position_ = position;
-  }
+  void place(std::int32_t fileNameIndex, std::int32_t line, std::int32_t position);
   int unknownField(int on) {
-    unknownField_ = on != 0;
+    bits_ = on != 0 ? bits_ | kUnknownField : bits_ & ~kUnknownField;
     return on;
   }
   // Destroys a binary value and leaves an error token of value 0.
@@ -94,17 +111,46 @@ class KtOMLToken {
   KtOMLBinValue* takeBinValue();
 
  private:
-  // 24 bytes: syntax trees hold one token per field.
-  union {
-    std::int32_t integer;
-    double real;
-    KtOMLBinValue* binValue;
-  } value_;
-  std::int32_t fileNameIndex_;
+  friend class KtOMLSyntaxStruct;
+  friend class KtOMLSyntaxObject;
+  friend class KtOMLSyntaxField;
+  friend class KtOMLLexer;
+  friend class KtOMLFile;
+
+  // bits_: the tag (4 bits; 15 in a syntax node that holds no value), whether the field name was
+  // only declared, whether the token sits in a syntax node of a reader's blocks (file_ then holds
+  // the node's context, and the file is the context's), whether such a node has a record of
+  // exceptions with its reader, and the position.
+  static constexpr std::uint32_t kTagMask = 15;
+  static constexpr std::uint32_t kNoValue = 15;
+  static constexpr std::uint32_t kUnknownField = 1u << 4;
+  static constexpr std::uint32_t kInNode = 1u << 5;
+  static constexpr std::uint32_t kHasExtra = 1u << 6;
+  static constexpr int kPositionShift = 7;
+  static constexpr std::uint32_t kPositionMask = (1u << (32 - kPositionShift)) - 1;  // -1
+  static constexpr std::uint32_t kBigPosition = kPositionMask - 1;  // this one or beyond
+
+  std::uint32_t tagBits() const { return bits_ & kTagMask; }
+  void tagBits(std::uint32_t tag) { bits_ = (bits_ & ~kTagMask) | tag; }
+  // The place fields, as stored: a position below 0 as the mask, one too large for the bits as
+  // kBigPosition (a node keeps the exact one in its record of exceptions).
+  void rawPlace(std::int32_t line, std::int32_t position) {
+    line_ = line;
+    std::uint32_t p = kPositionMask;
+    if (position >= 0)
+      p = static_cast<std::uint32_t>(position) < kBigPosition ? static_cast<std::uint32_t>(position)
+                                                              : kBigPosition;
+    bits_ = (bits_ & ((1u << kPositionShift) - 1)) | p << kPositionShift;
+  }
+  // For a token in a syntax node of a reader's blocks: its file and a position beyond the bits.
+  std::int32_t nodeFile() const;
+  std::int32_t nodePosition() const;
+
+  // 20 bytes, 4-byte aligned: a syntax node holds its token without padding.
+  std::uint32_t value_[2];
   std::int32_t line_;
-  std::int32_t position_;
-  std::uint8_t tag_;
-  std::uint8_t unknownField_;
+  std::uint32_t bits_;
+  std::int32_t file_;
 };
 
 #endif  // KTBASE_OML_OML_TOKEN_H
