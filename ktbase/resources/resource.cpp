@@ -201,17 +201,14 @@ void KtResource::KtResourceattributeCopy(const KtResource& source) {
   if (resourceDB_ == nullptr) resourceDB_ = source.resourceDB_;
 }
 
-std::int32_t KtResource::index() const {
-  return resourceDB_ == nullptr || refCount_ == 0 ? -1 : resourceDB_->index(this);
-}
+std::int32_t KtResource::index() const { return listed_ ? resourceDB_->index(this) : -1; }
 
 void KtResource::cleanup() {
-  // Only a listed resource has holders; a free one, or a copy of a listed one, asks nothing of a
-  // database that may be gone.
-  if (resourceDB_ == nullptr || refCount_ == 0) return;
+  // A free resource, held or not, or a copy of a listed one, asks nothing of a database that may
+  // be gone.
+  if (!listed_) return;
   KtResourceDB::Place place;
   if (resourceDB_->search(this, place, true)) resourceDB_->unlinkListed(place);
-  refCount_ = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -314,27 +311,30 @@ void KtResourceDB::unlinkListed(const Place& place) {
   resourceList_.discardNextCell(place.previous);
   if (defaultResource_ == r) defaultResource_ = nullptr;
   r->refCount(0);
+  r->listed_ = false;
 }
 
 const KtResource* KtResourceDB::iInsert(const KtResource* r) {
   if (r == nullptr) return nullptr;
   KtResource* given = const_cast<KtResource*>(r);
+  const bool fresh = !given->listed_ && given->refCount_ == 0;
   Place place;
   if (search(r, place, false)) {
     KtResource* listed = resourceIn(place.cell);
-    // A listed resource is held, so a fresh one is never the listed one.
-    if (given->refCount_ == 0) delete given;
+    // A fresh resource is never the listed one.
+    if (fresh) delete given;
     listed->incrementRefCount();
     return listed;
   }
-  // A resource that someone holds stays theirs: a clone of it is listed instead.
-  KtResource* listed = given->refCount_ == 0 ? given : KtResource::castDown(given->cloneObject());
+  // A resource that someone holds or lists stays theirs: a clone of it is listed instead.
+  KtResource* listed = fresh ? given : KtResource::castDown(given->cloneObject());
   if (listed == nullptr) return nullptr;
   if (!link(listed, place)) {
     if (listed != given) delete listed;
     return nullptr;
   }
   listed->resourceDB_ = this;
+  listed->listed_ = true;
   listed->incrementRefCount();
   return listed;
 }
@@ -342,10 +342,11 @@ const KtResource* KtResourceDB::iInsert(const KtResource* r) {
 KtResource* KtResourceDB::iRemove(const KtResource* r) {
   if (r == nullptr) return nullptr;
   KtResource* given = const_cast<KtResource*>(r);
-  // Held means listed: a resource another database lists is not the caller's to own.
-  if (given->resourceDB_ != this && given->refCount_ != 0) return nullptr;
+  // Whoever holds a free resource, it is the caller's; one that another database lists is not.
+  if (!given->listed_) return given;
+  if (given->resourceDB_ != this) return nullptr;
   Place place;
-  if (given->refCount_ == 0 || !search(r, place, true)) return given;
+  if (!search(r, place, true)) return given;
   const std::int32_t count = given->refCount_;
   given->decrementRefCount();
   if (given->refCount_ > 0) {
@@ -455,6 +456,7 @@ void KtResourceDB::empty() {
   for (KtSListCell* cell = left.pFirstSListCell(); cell != nullptr; cell = cell->pNextSListCell()) {
     KtResource* listed = resourceIn(cell);
     listed->refCount_ = 0;
+    listed->listed_ = false;
     delete listed;
   }
   delete fileSupportList_;
@@ -497,7 +499,7 @@ void KtResourceDB::postFileSupport(int deleteObjects) {
       if (address == 0 || address == seen) continue;
       seen = address;
       KtResource* r = resourceIn(cell);
-      if (r->refCount_ == 0) delete r;
+      if (!r->listed_ && r->refCount_ == 0) delete r;
     }
   }
   delete fileSupportList_;
@@ -512,7 +514,7 @@ int KtResourceDB::checkInvariants() const {
   for (cursor = resourceList_.pFirstSListCell(); cursor != nullptr;
        cursor = cursor->pNextSListCell()) {
     const KtResource* r = resourceIn(cursor);
-    if (r->resourceDB_ != this || r->refCount_ < 1) return 0;
+    if (r->resourceDB_ != this || !r->listed_ || r->refCount_ < 1) return 0;
   }
   Place place;
   return defaultResource_ == nullptr || search(defaultResource_, place, true);

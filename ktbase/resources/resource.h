@@ -5,10 +5,10 @@
 // operations.
 //
 // Copy on write. insert(r) returns the listed instance equal to r, with one more holder; a fresh
-// r (reference count 0) is taken over: listed itself, or deleted when an equal value is listed
-// already. An r that is held elsewhere (count above 0) is never taken over: a clone of it is
-// listed instead. So the caller hands over a fresh resource, allocated with new, and uses the
-// returned instance from then on. remove(r) gives one hold back and returns an object that the
+// r (reference count 0, listed nowhere) is taken over: listed itself, or deleted when an equal
+// value is listed already. An r that is held elsewhere (count above 0) is never taken over: a clone
+// of it is listed instead. So the caller hands over a fresh resource, allocated with new, and uses
+// the returned instance from then on. remove(r) gives one hold back and returns an object that the
 // caller owns: while others still hold r, a new clone of it; for the last holder, r itself, no
 // longer listed. To change a shared value: remove, change the returned object, insert it, keep
 // the result. A listed resource must not change its value: holders get const pointers.
@@ -19,14 +19,17 @@
 //
 // Ownership. The database owns the listed resources and deletes those left when it is emptied or
 // destroyed: holders must not use their instances after that. A resource borrows its database
-// and keeps the pointer after it leaves the list (a clone takes its source's); only a listed
-// resource, which is always held, reaches into its database, so such a pointer may outlive the
-// database. Deleting a listed resource takes it out of the list first (cleanup), whoever else
-// held it.
+// and keeps the pointer after it leaves the list (a clone takes its source's); it knows whether
+// it is listed, and only a listed resource reaches into its database, so such a pointer may
+// outlive the database. Being held does not make a resource listed: a concrete kind may count
+// holders of a free resource itself (incrementRefCount). Deleting a listed resource takes it out
+// of the list first (cleanup), whoever else held it.
 //
 // Refusals. remove refuses (returns null, changes nothing) a resource that another database
-// lists: that one is not the caller's to own. When memory runs out insert returns null and leaves
-// the argument with the caller, and remove returns null and keeps the hold.
+// lists: that one is not the caller's to own. A resource that no database lists comes back
+// unchanged, held or not, so r = db.remove(r) never loses it. When memory runs out insert
+// returns null and leaves the argument with the caller, and remove returns null and keeps the
+// hold.
 //
 // Order and cost. The list is sorted by sortKey, and resources with equal keys keep their order
 // of insertion; index() is the 1-based place in it. An index of the keys kept beside the list
@@ -66,7 +69,7 @@ class KtResource : public KtObject {
   // The database that lists (or listed) this resource, or that its source belonged to; null for
   // a resource made without one.
   KtResourceDB* pResourceDB() const { return resourceDB_; }
-  // The 1-based place in the database's list; -1 without a database or when not listed.
+  // The 1-based place in the database's list; -1 when not listed.
   std::int32_t index() const;
 
   // Slot 9: orders resources; equal values have equal keys.
@@ -76,9 +79,10 @@ class KtResource : public KtObject {
 
  protected:
   // A free resource that names `db` as its database; not listed.
-  explicit KtResource(KtResourceDB* db = nullptr) : refCount_(0), resourceDB_(db) {}
+  explicit KtResource(KtResourceDB* db = nullptr) : refCount_(0), listed_(false), resourceDB_(db) {}
   void init() {
     refCount_ = 0;
+    listed_ = false;
     resourceDB_ = nullptr;
   }
   void incrementRefCount() { ++refCount_; }
@@ -95,6 +99,8 @@ class KtResource : public KtObject {
   std::int32_t refCount(std::int32_t count) { return refCount_ = count; }
 
   std::int32_t refCount_;
+  // Set while resourceDB_'s list holds this resource; never copied.
+  bool listed_;
   KtResourceDB* resourceDB_;
 };
 
@@ -108,8 +114,8 @@ class KtResourceDB : public KtObject {
   ~KtResourceDB() override;
 
   // The pool operations (see the top of this file). insert(null) and remove(null) give null;
-  // remove of a resource that is not listed here, or of an equal value that is not the listed
-  // instance, returns it unchanged.
+  // remove of a resource that no database lists returns it unchanged, whoever holds it, and
+  // refuses one that another database lists.
   const KtResource* insert(const KtResource* r) { return iInsert(r); }
   KtResource* remove(const KtResource* r) { return iRemove(r); }
 
@@ -154,8 +160,9 @@ class KtResourceDB : public KtObject {
   KtSList* pResourceListForFileSupport() const { return fileSupportList_; }
   KtSList* pResourceListForFileSupport(KtSList* list) { return fileSupportList_ = list; }
 
-  // Returns 1 iff the list is sorted by key and every listed resource names this database and is
-  // held, the key index matches the list (groups, counts, balance), and the default is listed.
+  // Returns 1 iff the list is sorted by key and every listed resource names this database, knows
+  // it is listed and is held, the key index matches the list (groups, counts, balance), and the
+  // default is listed.
   // Linear time; for tests.
   int checkInvariants() const;
 
@@ -199,7 +206,8 @@ class KtResourceDB : public KtObject {
   // deletes it and returns 1.
   int makeTransientAt(const Place& place);
   // Takes the cell of a listed resource out of list and index and deletes the cell (not the
-  // resource); the default is forgotten if it was that resource. The resource's count becomes 0.
+  // resource); the default is forgotten if it was that resource. The resource is free then, with
+  // the count 0.
   void unlinkListed(const Place& place);
 
   KtSList resourceList_;

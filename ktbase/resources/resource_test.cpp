@@ -44,6 +44,8 @@ class Token : public KtResource {
     ++census_->destroyed;
   }
   int value() const { return value_; }
+  // A kind may count holders of its own, listed or not.
+  void hold() { incrementRefCount(); }
   std::int32_t sortKey() const override { return value_ / 4; }
   int isEqual(const KtResource* other) const override {
     return other != nullptr && other->sortKey() == sortKey() && castDown(other)->value_ == value_;
@@ -167,6 +169,85 @@ TEST(ResourceDBTest, RefusalsChangeNothing) {
   EXPECT_TRUE(db.checkInvariants());
   EXPECT_TRUE(other.checkInvariants());
   EXPECT_EQ(census.alive(), 4);
+}
+
+// remove gives back whatever no database lists, unchanged, however many hold it, so that
+// r = db.remove(r) keeps r; only what another database lists is refused.
+TEST(ResourceDBTest, RemoveRefusesOnlyWhatAnotherDatabaseLists) {
+  Census census;
+  TokenDB db(&census), other(&census);
+  const KtResource* listedHere = db.insert(new Token(&db, &census, 5));
+  db.insert(listedHere);
+  const KtResource* listedThere = other.insert(new Token(&other, &census, 5));
+  const std::vector<int> here = valuesOf(db), there = valuesOf(other);
+
+  // Free resources naming no database, this one or the other, held through hold() or not, and
+  // one that the other database listed and let go: each comes back itself.
+  Token* unlisted = Token::castDown(other.remove(listedThere));
+  ASSERT_EQ(unlisted, listedThere);
+  std::vector<Token*> free{new Token(nullptr, &census, 5), new Token(&db, &census, 5),
+                           new Token(&other, &census, 6), unlisted};
+  for (int holds = 0; holds < 3; ++holds) {
+    for (Token* t : free) {
+      const int destroyed = census.destroyed;
+      KtResource* back = db.remove(t);
+      EXPECT_EQ(back, t) << "holds " << holds;
+      EXPECT_EQ(t->refCount(), holds);
+      EXPECT_EQ(t->index(), -1);
+      EXPECT_EQ(other.remove(t), t);
+      EXPECT_EQ(census.destroyed, destroyed);
+      t->hold();
+    }
+  }
+  EXPECT_EQ(valuesOf(db), here);
+  EXPECT_TRUE(valuesOf(other).empty());
+  EXPECT_EQ(listedHere->refCount(), 2);
+
+  // A held free resource is never taken over by insert: a clone is listed, the original stays.
+  const KtResource* copy = other.insert(free[2]);
+  EXPECT_NE(copy, free[2]);
+  EXPECT_EQ(copy->index(), 1);
+  EXPECT_EQ(free[2]->refCount(), 3);
+  EXPECT_EQ(free[2]->index(), -1);
+
+  // Listed by another database: refused, nothing changed; this database's own still works.
+  const int alive = census.alive();
+  EXPECT_EQ(db.remove(copy), nullptr);
+  EXPECT_EQ(copy->refCount(), 1);
+  EXPECT_EQ(other.index(copy), 1);
+  EXPECT_EQ(census.alive(), alive);
+  KtResource* mine = db.remove(listedHere);  // two holders: a private copy
+  ASSERT_NE(mine, listedHere);
+  EXPECT_EQ(census.alive(), alive + 1);
+  delete mine;
+  const KtResource* last = listedHere;
+  last = db.remove(last);  // the last holder gets the instance itself, unlisted
+  EXPECT_EQ(last, listedHere);
+  EXPECT_EQ(last->index(), -1);
+  EXPECT_TRUE(valuesOf(db).empty());
+  EXPECT_TRUE(db.checkInvariants());
+  EXPECT_TRUE(other.checkInvariants());
+  delete last;
+  for (Token* t : free) delete t;
+  EXPECT_EQ(census.alive(), 1);  // the clone the other database lists
+}
+
+// A held resource whose named database is gone is free: nothing reaches into that database.
+TEST(ResourceDBTest, HeldFreeResourceOutlivesItsDatabase) {
+  Census census;
+  Token* orphan = nullptr;
+  {
+    TokenDB gone(&census);
+    orphan = Token::castDown(gone.insert(new Token(&gone, &census, 3))->cloneObject());
+    orphan->hold();
+  }
+  EXPECT_NE(orphan->pResourceDB(), nullptr);
+  EXPECT_EQ(orphan->index(), -1);
+  TokenDB db(&census);
+  EXPECT_EQ(db.remove(orphan), orphan);
+  EXPECT_EQ(orphan->refCount(), 1);
+  delete orphan;
+  EXPECT_EQ(census.alive(), 0);
 }
 
 // Permanent resources copied into another database are permanent there and held by nobody, so
