@@ -11,6 +11,9 @@ command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
 command -v g++ >/dev/null 2>&1 || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+# The tests make a locale with a decimal comma: localedef needs the character maps of locales.
+{ command -v localedef >/dev/null 2>&1 && [ -f /usr/share/i18n/charmaps/ANSI_X3.4-1968.gz ]; } ||
+  need+=(locales)
 for extra in "$@"; do
   case "$extra" in
     bench)

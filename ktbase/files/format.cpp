@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ktbase/files/c_locale.h"
+
 namespace {
 
 constexpr int kPieceSize = 254;
@@ -117,7 +119,9 @@ void rebuild(const Conversion& conversion, const char* modifier, char* text) {
   *out = 0;
 }
 
-// One numeric piece of at most kPieceSize - 1 characters.
+// One numeric piece of at most kPieceSize - 1 characters. Doubles are converted as in the "C"
+// locale, whatever locale the program set; the integer and pointer conversions, with the flags
+// accepted here (no grouping flag), do not depend on the locale.
 void formatPiece(Sink& sink, const Conversion& conversion, std::va_list& arguments) {
   char text[48];
   char piece[kPieceSize];
@@ -129,7 +133,7 @@ void formatPiece(Sink& sink, const Conversion& conversion, std::va_list& argumen
     case 'g':
     case 'G':
       rebuild(conversion, "", text);
-      written = std::snprintf(piece, sizeof piece, text, va_arg(arguments, double));
+      written = ktFormatDoubleC(piece, sizeof piece, text, va_arg(arguments, double));
       break;
     case 'p':
       rebuild(conversion, "", text);

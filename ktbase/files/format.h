@@ -12,6 +12,8 @@
 //                         "%08lx" of 2^32 + 15 ("0000000f") both behave as in C for 32 bits;
 //   f e E g G             a double ("%lf" is "%f");
 //   p                     a pointer.
+// Every number is written with the "C" conventions ('.' as the decimal point, no grouping),
+// whatever locale the program set: its text is snprintf's in the "C" locale, byte for byte.
 // A '*' width or precision takes an int argument, as in C. Each numeric piece is at most 253
 // characters; longer output of one conversion is cut there. A '%' not followed by a valid
 // conversion (the end of the format, an unknown letter such as n) is copied as text and takes

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
+
+#include "ktbase/files/locale_test_util.h"
 
 namespace {
 
@@ -68,39 +72,109 @@ TEST(Format, PiecesAreCutAt253Characters) {
   EXPECT_EQ(ktFormat(small, 0, "%d", 1), 0);
 }
 
-// Random conversions of 32-bit integers and doubles against the C library.
+// A seeded random format of three conversions between literal texts: a double with its own
+// fields, a double with '*' width and precision, and a 32-bit integer, each with flags from
+// "-+ #0", widths, precisions and length modifiers, some wide enough to be cut. `expected` is
+// what the C library gives in the locale current when the case is made: each conversion by
+// snprintf cut at 253 characters, the literal texts as they are ("%%" as '%').
+struct RandomCase {
+  std::string format;
+  double x, y;
+  int width, precision;
+  std::uint32_t k;
+  std::int64_t wide;  // k with random high bits, which the formatter drops
+  std::string expected;
+};
+
+RandomCase randomCase(std::mt19937& random) {
+  auto pick = [&random](std::uint32_t n) { return static_cast<int>(random() % n); };
+  auto field = [&pick]() {
+    return pick(2) ? "" : pick(20) ? std::to_string(pick(40)) : std::to_string(200 + pick(100));
+  };
+  auto flags = [&pick]() {
+    std::string f;
+    for (int n = pick(4); n > 0; --n) f += "-+ #0"[pick(5)];
+    return f;
+  };
+  auto value = [&pick, &random]() {
+    static const double special[] = {0.0, -0.0, INFINITY, -INFINITY, NAN,    -NAN,    0.5,
+                                     2.5, -1.5, 9.5,      0.125,     1e-310, DBL_MAX, -DBL_MIN};
+    if (pick(8) == 0) return special[pick(sizeof special / sizeof special[0])];
+    return std::ldexp(static_cast<double>(static_cast<std::int32_t>(random())), pick(200) - 100);
+  };
+  auto cut = [](const char* text) { return std::string(text).substr(0, 253); };
+  const char* literals[] = {"", " ", "1,5", "2.5", "|", "%%", "a;b"};
+  auto literal = [&](std::string& format, std::string& expected) {
+    const std::string text = literals[pick(7)];
+    format += text;
+    expected += text == "%%" ? "%" : text;
+  };
+
+  RandomCase c;
+  c.x = value();
+  c.y = value();
+  c.width = pick(10) ? pick(81) - 40 : pick(601) - 300;
+  c.precision = pick(10) ? pick(44) - 3 : 300;
+  c.k = static_cast<std::uint32_t>(random());
+  c.wide = static_cast<std::int64_t>((static_cast<std::uint64_t>(random()) << 32) | c.k);
+  char piece[1024];
+  const char* modifier = pick(3) ? "" : "l";
+
+  literal(c.format, c.expected);
+  std::string conversion = "%" + flags() + field();
+  if (pick(2)) conversion += "." + field();
+  conversion += "feEgG"[pick(5)];
+  std::snprintf(piece, sizeof piece, conversion.c_str(), c.x);
+  c.format += conversion.substr(0, conversion.size() - 1) + modifier + conversion.back();
+  c.expected += cut(piece);
+
+  literal(c.format, c.expected);
+  conversion = "%" + flags() + "*.*" + "feEgG"[pick(5)];
+  std::snprintf(piece, sizeof piece, conversion.c_str(), c.width, c.precision, c.y);
+  c.format += conversion;
+  c.expected += cut(piece);
+
+  literal(c.format, c.expected);
+  const char letter = "dioxXuc"[pick(7)];
+  if (letter == 'c') {
+    c.k = 'A' + c.k % 26;
+    c.wide = c.k;
+    conversion = std::string(pick(2) ? "%-" : "%") + field() + "c";  // other flags mean nothing
+  } else {
+    conversion = "%" + flags() + field() + (pick(2) ? "." + field() : "") + letter;
+  }
+  std::snprintf(piece, sizeof piece, conversion.c_str(), c.k);
+  c.format += conversion.substr(0, conversion.size() - 1) + modifier + conversion.back();
+  c.expected += cut(piece);
+  literal(c.format, c.expected);
+  return c;
+}
+
+std::string formatCase(const RandomCase& c) {
+  return format(c.format.c_str(), c.x, c.width, c.precision, c.y, c.wide);
+}
+
 TEST(Format, AgreesWithSnprintf) {
   std::mt19937 random(20261206);
-  const char* flagSet[] = {"", "-", "+", " ", "#", "0", "-+", "0+", "# ", "-0"};
-  const char* intLetters = "dioxXuc";
-  const char* doubleLetters = "feEgG";
   for (int step = 0; step < 20000; ++step) {
-    std::string conversion = "%";
-    conversion += flagSet[random() % 10];
-    if (random() % 2) conversion += std::to_string(random() % 30);
-    if (random() % 2) conversion += "." + std::to_string(random() % 20);
-    bool isDouble = random() % 2;
-    char letter = isDouble ? doubleLetters[random() % 5] : intLetters[random() % 7];
-    std::string withModifier = conversion + (random() % 2 && !isDouble ? "l" : "") + letter;
-    std::string plain = conversion + letter;
-    if (letter == 'c') plain = withModifier = "%c";  // flags on %c mean little; keep it plain
-    std::string fmt = "<" + withModifier + ">";
-    char expected[512];
-    char actual[512];
-    if (isDouble) {
-      double value = std::ldexp(static_cast<double>(static_cast<std::int32_t>(random())),
-                                static_cast<int>(random() % 80) - 40);
-      std::snprintf(expected, 254, ("<" + plain + ">").c_str(), value);
-      kt_vs8_ktprintf(actual, fmt.c_str(), value);
-    } else {
-      std::uint32_t value = static_cast<std::uint32_t>(random());
-      if (letter == 'c') value = 'A' + value % 26;
-      std::int64_t wide = (static_cast<std::int64_t>(random()) << 32) | value;  // high bits
-      std::snprintf(expected, 254, ("<" + plain + ">").c_str(), value);
-      kt_vs8_ktprintf(actual, fmt.c_str(), wide);
-    }
-    ASSERT_STREQ(actual, expected) << fmt;
+    const RandomCase c = randomCase(random);
+    ASSERT_EQ(formatCase(c), c.expected) << c.format;
   }
+}
+
+// A program that runs under a locale with a decimal comma gets the texts of the "C" locale, byte
+// for byte: the cases' texts are made in "C" first. Literal commas and points stay as written,
+// and a grouping flag is no conversion.
+TEST(Format, NumbersIgnoreTheProgramLocale) {
+  DecimalCommaLocale comma;
+  if (!comma.unavailable().empty()) GTEST_SKIP() << comma.unavailable();
+  std::mt19937 random(1207);
+  std::vector<RandomCase> cases;
+  for (int step = 0; step < 10000; ++step) cases.push_back(randomCase(random));
+  ASSERT_TRUE(comma.enter());
+  EXPECT_EQ(format("%lf|%.2e|%g|%'d|1,5", 2.5, 1234.5, 0.25, 1234567),
+            "2.500000|1.23e+03|0.25|%'d|1,5");
+  for (const RandomCase& c : cases) ASSERT_EQ(formatCase(c), c.expected) << c.format;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ktbase/files/c_locale.h"
 #include "ktbase/files/format.h"
 
 namespace {
@@ -17,7 +18,9 @@ const char* skipSpace(const char* s) {
 }
 
 // A decimal integer as "%d" / "%u" scan it: an optional sign, then digits; the value wraps to
-// 32 bits as a 64-bit conversion cut to its low half. False when no digit follows.
+// 32 bits as a 64-bit conversion cut to its low half. False when no digit follows. strtoll sees
+// a sign or a digit first, so the locale's white space never comes into it, and it groups no
+// digits: the result is that of the "C" locale.
 bool scanInteger(const char* text, bool isSigned, std::uint32_t& value) {
   const char* s = skipSpace(text);
   const char* digits = s + (*s == '+' || *s == '-');
@@ -172,7 +175,7 @@ KtFileCodeEnum KtTextFile::readLine(double& value) {
   if (readConversionLine(line) != KT_FILE_OK) return KT_FILE_READ_ERROR;
   const char* start = skipSpace(line.pString());
   char* end = nullptr;
-  double scanned = std::strtod(start, &end);
+  double scanned = ktStrtodC(start, &end);
   if (end == start) return refuseConversion();
   value = scanned;
   return KT_FILE_OK;

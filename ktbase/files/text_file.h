@@ -4,6 +4,9 @@
 // every line is read through the virtual readString and loses its ending through the virtual
 // stripBuffer, which subclasses may override.
 //
+// Numbers are written and read with the "C" conventions ('.' as the decimal point), whatever
+// locale the program set, so that a file means the same to every reader.
+//
 // Results. A failed read returns KT_FILE_READ_ERROR and leaves the caller's variable as it was;
 // a failed write returns KT_FILE_WRITE_ERROR (write(const char*) passes writeString's result
 // on). A line that does not convert sets the error flag; the end of the data sets only the

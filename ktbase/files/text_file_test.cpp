@@ -2,15 +2,39 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "ktbase/files/file_test_util.h"
+#include "ktbase/files/locale_test_util.h"
 
 namespace {
 
 using TextFileTest = TempDirTest;
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; at < text.size(); at = end + 2) {
+    end = std::min(text.find("\r\n", at), text.size());
+    lines.push_back(text.substr(at, end - at));
+  }
+  return lines;
+}
+
+// Doubles compared bit for bit: signed zeros and not-a-number included.
+std::uint64_t bitsOf(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
 
 TEST_F(TextFileTest, WritesNumbersAndTruthValuesAsText) {
   KtTextFile file;
@@ -139,6 +163,66 @@ TEST_F(TextFileTest, ConversionsLeaveTheVariableAloneOnFailure) {
   KtStringHandle line;
   EXPECT_EQ(keeping.readLine(line), KT_FILE_OK);
   EXPECT_STREQ(line.pString(), "line\n");
+}
+
+// Under a locale with a decimal comma, numbers are written and read as in "C": the text of
+// writeLine(double) and of seeded random values in random formats is snprintf's in "C", and
+// random number texts (with commas and points among the characters) read as strtod reads them in
+// "C", refusals included. The expectations are all made in "C" first.
+TEST_F(TextFileTest, NumbersIgnoreTheProgramLocale) {
+  DecimalCommaLocale comma;
+  if (!comma.unavailable().empty()) GTEST_SKIP() << comma.unavailable();
+  std::mt19937 random(1207);
+  const char* formats[] = {"%lf", "%.17g", "%e", "%+.3f", "%12.4E", "%#.0f", "%-9.2g|", "%G"};
+  std::vector<double> values;
+  std::vector<const char*> used;
+  std::vector<std::string> written{"2.500000"};
+  for (int i = 0; i < 2000; ++i) {
+    values.push_back(std::ldexp(static_cast<double>(static_cast<std::int32_t>(random())),
+                                static_cast<int>(random() % 120) - 60));
+    used.push_back(formats[random() % 8]);
+    char text[256];
+    std::snprintf(text, sizeof text, used.back(), values.back());
+    written.push_back(text);
+  }
+  const std::string alphabet = "0123456789.,-+eE xinfa";
+  std::vector<std::string> texts{"2.5", "1,5", " 1.234,5", "-0,0", "1e3,2", "0x1.8p1", "inf"};
+  for (int i = 0; i < 2000; ++i) {
+    std::string line;
+    for (int n = 1 + static_cast<int>(random() % 12); n > 0; --n)
+      line += alphabet[random() % alphabet.size()];
+    texts.push_back(line);
+  }
+  std::string readable;
+  std::vector<double> read;
+  std::vector<bool> refused;
+  for (const std::string& line : texts) {
+    readable += line + "\n";
+    const char* start = line.c_str() + std::min(line.find_first_not_of(' '), line.size());
+    char* end = nullptr;
+    read.push_back(std::strtod(start, &end));
+    refused.push_back(end == start);
+  }
+  writeRaw("in", readable);
+
+  ASSERT_TRUE(comma.enter());
+  KtTextFile out;
+  ASSERT_EQ(out.open(path("out").c_str(), KT_FILE_WRITE), KT_FILE_OK);
+  EXPECT_EQ(out.writeLine(2.5), KT_FILE_OK);
+  for (std::size_t i = 0; i < values.size(); ++i) out.writeLine(values[i], used[i]);
+  out.close();
+  std::vector<std::string> lines = linesOf(readRaw("out"));
+  ASSERT_EQ(lines.size(), written.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) ASSERT_EQ(lines[i], written[i]);
+
+  KtTextFile in;
+  ASSERT_EQ(in.open(path("in").c_str(), KT_FILE_READ), KT_FILE_OK);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    double value = -7.25;
+    const KtFileCodeEnum result = in.readLine(value);
+    ASSERT_EQ(result, refused[i] ? KT_FILE_READ_ERROR : KT_FILE_OK) << "[" << texts[i] << "]";
+    ASSERT_EQ(bitsOf(value), bitsOf(refused[i] ? -7.25 : read[i])) << "[" << texts[i] << "]";
+  }
 }
 
 TEST_F(TextFileTest, CopiesAreTextFiles) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "ktbase/files/c_locale.h"
 #include "ktbase/files/format.h"
 
 namespace {
@@ -109,7 +110,7 @@ int KtColor::setRGBFromString(const char* text) {
     }
     std::memcpy(token, start, length);
     token[length] = 0;
-    values[count++] = std::strtod(token, nullptr);
+    values[count++] = ktStrtodC(token, nullptr);
   }
   std::free(large);
   if (count != 3) return 0;

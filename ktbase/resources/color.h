@@ -17,7 +17,8 @@
 // bytes of buffer. setRGBFromString reads three tokens separated by spaces (only the space
 // character) with strtod; anything after the third is ignored, and a token that is not a number
 // reads as 0. Fewer than three tokens leave the colour unchanged and return 0. Any text is safe
-// to read: it is never read beyond its terminator.
+// to read: it is never read beyond its terminator. Both directions follow the "C" conventions
+// ('.' as the decimal point) whatever locale the program set, so a text means the same to all.
 //
 // Colour resources are ordered by the 24-bit RGB value; two resources are equal when their
 // colours compare equal, transparency included.

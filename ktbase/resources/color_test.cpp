@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "ktbase/files/locale_test_util.h"
 
 namespace {
 
@@ -129,6 +132,68 @@ TEST(ColorTest, PaletteGreyAndInversion) {
   EXPECT_EQ(bytesOf(c), (Bytes{0, 128, 255}));
 }
 
+// The byte that a fraction gives, as the header states it (not-a-number gives 0).
+int byteOfFraction(double f) {
+  const double v = f * 255 + 0.5;
+  return v >= 255 ? 255 : v >= 0 ? static_cast<int>(v) : 0;
+}
+
+// The smallest percentage whose byte is at least c, found by search.
+int percentageOf(int c) {
+  int p = 0;
+  while (p < 100 && byteOfFraction(p / 100.0) < c) ++p;
+  return p;
+}
+
+// The text of a colour by the rule, through snprintf in the current locale.
+std::string expectedText(const Bytes& b) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f %.2f %.2f", percentageOf(b[0]) / 100.0,
+                percentageOf(b[1]) / 100.0, percentageOf(b[2]) / 100.0);
+  return text;
+}
+
+// The numbers of the first three tokens (runs of characters other than the space), each read by
+// strtod in the current locale.
+std::vector<double> tokensOf(const std::string& text) {
+  std::vector<double> values;
+  std::size_t at = 0;
+  for (int t = 0; t < 3; ++t) {
+    while (at < text.size() && text[at] == ' ') ++at;
+    const std::size_t end = std::min(text.find(' ', at), text.size());
+    if (end > at) values.push_back(std::strtod(text.substr(at, end - at).c_str(), nullptr));
+    at = end;
+  }
+  return values;
+}
+
+// Random texts of digits, signs, points, commas, exponents, letters of inf and nan, tabs, spaces
+// and bytes above 127; every hundredth is long.
+std::string randomText(std::mt19937& random, int round) {
+  static const std::string alphabet = "0123456789.,-+eE  \t xXpinfaINFA\x80\xff\xc3";
+  std::string text;
+  const std::size_t length = random() % (round % 100 == 0 ? 400 : 24);
+  for (std::size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+  return text;
+}
+
+// Reading `text` gives the bytes of the three token values, or, with fewer tokens, 0 and no
+// change at all (needsSaving included).
+::testing::AssertionResult readsAsModel(const std::string& text,
+                                        const std::vector<double>& values) {
+  KtColor c = colorOf(1, 2, 3);
+  c.needsSaving(0);
+  const int result = readExact(c, text);
+  const Bytes expected =
+      values.size() == 3
+          ? Bytes{byteOfFraction(values[0]), byteOfFraction(values[1]), byteOfFraction(values[2])}
+          : Bytes{1, 2, 3};
+  if (result != (values.size() == 3 ? 1 : 0) || bytesOf(c) != expected ||
+      (result == 0 && c.needsSaving() != 0))
+    return ::testing::AssertionFailure() << "text [" << text << "]";
+  return ::testing::AssertionSuccess();
+}
+
 // The text of every byte against snprintf and a search over all percentages: the smallest that
 // reads back to at least the byte.
 TEST(ColorTest, TextFormOfEveryByte) {
@@ -138,25 +203,19 @@ TEST(ColorTest, TextFormOfEveryByte) {
   EXPECT_EQ(back.setRGBFromString(textOf(colorOf(1, 127, 254)).c_str()), 1);
   EXPECT_EQ(bytesOf(back), (Bytes{3, 128, 255}));
 
-  auto byteOf = [](double f) { return static_cast<int>(std::trunc(f * 255 + 0.5)); };
   for (int c = 0; c < 256; ++c) {
-    int p = 0;
-    while (p < 100 && byteOf(p / 100.0) < c) ++p;
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "%.2f %.2f %.2f", p / 100.0, 0.0, p / 100.0);
     const std::string text = textOf(colorOf(c, 0, c));
-    ASSERT_EQ(text, expected) << "byte " << c;
+    ASSERT_EQ(text, expectedText(Bytes{c, 0, c})) << "byte " << c;
     KtColor read;
     ASSERT_EQ(readExact(read, text), 1);
-    ASSERT_EQ(read.ired(), byteOf(p / 100.0));
+    ASSERT_EQ(read.ired(), byteOfFraction(percentageOf(c) / 100.0));
     ASSERT_GE(read.ired(), c);
   }
   EXPECT_EQ(textOf(colorOf(255, 255, 255)).size(), 14u);
   EXPECT_EQ(back.setStringFromRGB(nullptr), 0);
 }
 
-// Random texts (digits, signs, points, exponents, letters of inf and nan, tabs, spaces and bytes
-// above 127) against a reading of the same rule on std::string and strtod: fewer than three
+// Random texts against a reading of the same rule on std::string and strtod: fewer than three
 // tokens change nothing, needsSaving included.
 TEST(ColorTest, ReadingTextAgainstModel) {
   KtColor c = colorOf(9, 9, 9);
@@ -169,40 +228,45 @@ TEST(ColorTest, ReadingTextAgainstModel) {
   EXPECT_EQ(readExact(c, std::string(100000, ' ') + "1 1 1" + std::string(70, 'x')), 1);
   EXPECT_EQ(bytesOf(c), (Bytes{255, 255, 255}));
 
-  const std::string alphabet = "0123456789.-+eE  \t xXpinfaINFA\x80\xff\xc3";
   std::mt19937 random(19);
-  auto byteOf = [](double f) {
-    const double v = f * 255 + 0.5;
-    return v >= 255 ? 255 : v >= 0 ? static_cast<int>(v) : 0;  // not-a-number gives 0
-  };
   int accepted = 0;
   for (int round = 0; round < 20000; ++round) {
-    std::string text;
-    const std::size_t length = random() % (round % 100 == 0 ? 400 : 24);
-    for (std::size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
-
-    std::vector<double> values;
-    std::size_t at = 0;
-    for (int t = 0; t < 3; ++t) {
-      while (at < text.size() && text[at] == ' ') ++at;
-      const std::size_t end = std::min(text.find(' ', at), text.size());
-      if (end > at) values.push_back(std::strtod(text.substr(at, end - at).c_str(), nullptr));
-      at = end;
-    }
-    c = colorOf(1, 2, 3);
-    c.needsSaving(0);
-    const int result = readExact(c, text);
-    ASSERT_EQ(result, values.size() == 3 ? 1 : 0) << "text [" << text << "]";
-    if (result == 0) {
-      ASSERT_EQ(bytesOf(c), (Bytes{1, 2, 3}));
-      ASSERT_EQ(c.needsSaving(), 0);
-    } else {
-      ++accepted;
-      const Bytes expected{byteOf(values[0]), byteOf(values[1]), byteOf(values[2])};
-      ASSERT_EQ(bytesOf(c), expected) << "text [" << text << "]";
-    }
+    const std::string text = randomText(random, round);
+    const std::vector<double> values = tokensOf(text);
+    ASSERT_TRUE(readsAsModel(text, values));
+    accepted += values.size() == 3;
   }
   EXPECT_GT(accepted, 1000);
+}
+
+// Under a locale with a decimal comma both directions are those of "C": the texts of random
+// colours and the readings of random texts are made in "C" first, then compared.
+TEST(ColorTest, TextIgnoresTheProgramLocale) {
+  DecimalCommaLocale comma;
+  if (!comma.unavailable().empty()) GTEST_SKIP() << comma.unavailable();
+  std::mt19937 random(1207);
+  std::vector<Bytes> colours;
+  std::vector<std::string> texts, inputs;
+  std::vector<std::vector<double>> tokens;
+  for (int c = 0; c < 256; ++c) {
+    colours.push_back(Bytes{c, static_cast<int>(random() % 256), static_cast<int>(random() % 256)});
+    texts.push_back(expectedText(colours.back()));
+  }
+  for (int round = 0; round < 5000; ++round) {
+    inputs.push_back(randomText(random, round));
+    tokens.push_back(tokensOf(inputs.back()));
+  }
+
+  ASSERT_TRUE(comma.enter());
+  KtColor c;
+  EXPECT_EQ(c.setRGBFromString("1.00 0.50 0.25"), 1);
+  EXPECT_EQ(bytesOf(c), (Bytes{255, 128, 64}));
+  EXPECT_EQ(textOf(c), "1.00 0.50 0.25");
+  EXPECT_EQ(c.setRGBFromString("1,00 0,50 0,25"), 1);  // each number ends at its comma
+  EXPECT_EQ(bytesOf(c), (Bytes{255, 0, 0}));
+  for (std::size_t i = 0; i < colours.size(); ++i)
+    ASSERT_EQ(textOf(colorOf(colours[i][0], colours[i][1], colours[i][2])), texts[i]);
+  for (std::size_t i = 0; i < inputs.size(); ++i) ASSERT_TRUE(readsAsModel(inputs[i], tokens[i]));
 }
 
 // What is the colour resource's own; sharing and permanence are resource_test.cpp's.
