@@ -8,9 +8,6 @@
 // an item needs more bytes than it holds.
 #include "ktbase/oml/oml_lexer.h"
 
-#include <fcntl.h>
-#include <limits.h>
-#include <locale.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -20,6 +17,7 @@
 #include <cstring>
 #include <new>
 
+#include "ktbase/files/c_locale.h"
 #include "ktbase/files/posix_io.h"
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_bin_value.h"
@@ -124,14 +122,13 @@ double toDouble(const char* text, std::size_t length) {
   double value = 0;
   const std::from_chars_result r = std::from_chars(begin, text + length, value);
   if (r.ec == std::errc::result_out_of_range) {
-    char copy[512];
-    const std::size_t n = std::min(length, sizeof copy - 1);
-    std::memcpy(copy, text, n);
-    copy[n] = 0;
-    locale_t c = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
-    if (c != static_cast<locale_t>(0)) {
-      value = strtod_l(copy, nullptr, c);
-      freelocale(c);
+    // Rare: the C library's answer, from a terminated copy of the whole text.
+    char* copy = static_cast<char*>(std::malloc(length + 1));
+    if (copy != nullptr) {
+      std::memcpy(copy, text, length);
+      copy[length] = 0;
+      value = ktStrtodC(copy, nullptr);
+      std::free(copy);
     }
   }
   return value;
