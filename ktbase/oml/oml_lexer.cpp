@@ -777,7 +777,7 @@ bool KtOMLLexer::readTextString(KtOMLToken& token) {
   if (closed) {
     in->p = q + 1;
   } else {
-    scratchLength_ = 0;
+    if (!scratchReset()) return false;
     if (!scratchAppend(p, length)) return false;
     in->p = q;
     while (!closed && !reader_.fatalError_) {
@@ -877,7 +877,7 @@ bool KtOMLLexer::scopeComponent() {
 // separate, and the stored text has ',' only.
 bool KtOMLLexer::readTextScope(const char* start, KtOMLToken& token) {
   KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
-  scratchLength_ = 0;
+  if (!scratchReset()) return false;
   if (!scratchAppend(start, static_cast<std::size_t>(in->p - start))) return false;
   while (*in->p == ',' || *in->p == '|') {
     ++in->p;
@@ -908,7 +908,7 @@ bool KtOMLLexer::storeScope(const char* text, std::size_t length, KtOMLToken& to
 // "$" is the root; "$x", "$,x" and "$|x" all name its child x.
 bool KtOMLLexer::readTextFullScope(KtOMLToken& token) {
   KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
-  scratchLength_ = 0;
+  if (!scratchReset()) return false;
   if (!scratchPush('$')) return false;
   const char c = *in->p;
   if (is(kText.bits, c, kIdent) || c == '+' || c == '-') {
@@ -1018,7 +1018,7 @@ bool KtOMLLexer::readTextReal(const char* start, bool fraction, KtOMLToken& toke
 // the character after it is left for the next token.
 bool KtOMLLexer::readTextBinValue(KtOMLToken& token) {
   KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
-  scratchLength_ = 0;
+  if (!scratchReset()) return false;
   const char* p = in->p;
   while (is(kText.bits, *p, kHex)) {
     int byte = hexValue(*p++) << 4;
@@ -1265,7 +1265,7 @@ bool KtOMLLexer::readBinaryString(bool asScope, bool fullScope, KtOMLToken& toke
     }
   }
   if (!closed) {
-    scratchLength_ = 0;
+    if (!scratchReset()) return false;
     if (fullScope && !scratchPush('$')) return false;
     unsigned char byte = 0;
     for (;;) {
@@ -1376,7 +1376,7 @@ bool KtOMLLexer::readBinaryBinValue(KtOMLToken& token) {
     in->p += n;
     return binValueToken(bytes, n, token);
   }
-  scratchLength_ = 0;
+  if (!scratchReset()) return false;
   std::size_t missing = n;
   while (missing > 0 && !reader_.fatalError_) {
     if (in->p == in->end && !refillBinary(in, 1)) break;
@@ -1412,6 +1412,13 @@ bool KtOMLLexer::scratchReserve(std::size_t more) {
   }
   scratch_ = grown;
   scratchCapacity_ = capacity;
+  return true;
+}
+
+bool KtOMLLexer::scratchReset() {
+  scratchLength_ = 0;
+  if (!scratchReserve(0)) return false;
+  scratch_[0] = 0;
   return true;
 }
 

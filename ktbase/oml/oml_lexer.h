@@ -152,6 +152,8 @@ class KtOMLLexer {
 
   // Scratch
   bool scratchReserve(std::size_t more);
+  // Empties the scratch text, which then has a buffer; false when memory runs out.
+  bool scratchReset();
   bool scratchAppend(const char* bytes, std::size_t n);
   bool scratchPush(char c) {
     return scratchLength_ + 1 < scratchCapacity_ ? (scratch_[scratchLength_++] = c, true)
