@@ -313,12 +313,19 @@ class KtOMLFile : public KtTextFile {
   friend class KtOMLToken;
 
   // ----- the parser (oml_parser.cpp)
-  // The object an attribute list adds to, with its type and the last cells of its lists.
+  // The object an attribute list adds to, with its type, the last cells of its lists, and the
+  // context of the fields added last (its section, path, file and mode).
   struct Owner {
     KtOMLSyntaxObject* object;
     const KtOMLDefObjType* type;
-    KtOMLSyntaxObjectList* objectTail;
-    KtOMLSyntaxFieldList* fieldTail;
+    KtOMLSyntaxObjectList* objectTail = nullptr;
+    KtOMLSyntaxFieldList* fieldTail = nullptr;
+    std::int32_t context = -1;
+    std::int32_t contextSection = 0;
+    std::uint32_t contextPath = 0;
+    std::int32_t contextFile = 0;
+    int contextUnchecked = 0;
+    Owner(KtOMLSyntaxObject* o, const KtOMLDefObjType* t) : object(o), type(t) {}
   };
   void parseAttributeList(const KtOMLToken* keyword, std::int32_t sectionIDIndex,
                           std::uint32_t path, Owner& owner, const KtOMLToken* opening);
@@ -329,16 +336,16 @@ class KtOMLFile : public KtTextFile {
   void parseField(const KtOMLToken* field, std::int32_t sectionIDIndex, std::uint32_t path,
                   Owner& owner, KtOMLToken* value, int ordinal);
   void parseBuiltInField(const KtOMLToken& field, KtOMLSyntaxObject* owner, KtOMLToken& value);
-  std::uint32_t extendSectionPath(const KtOMLToken& section, const KtOMLSyntaxObject* owner,
+  std::uint32_t extendSectionPath(const KtOMLToken& section, const Owner& owner,
                                   std::int32_t currentSection, std::uint32_t path);
   void reclassifyLookAhead();
-  bool checkObjectSection(const KtOMLSyntaxObject* owner, std::int32_t sectionIDIndex,
-                          std::uint32_t path, const KtOMLSyntaxObject* object);
-  KtOMLDefField* checkFieldSection(const KtOMLSyntaxObject* owner, std::int32_t sectionIDIndex,
+  bool checkObjectSection(const Owner& owner, std::int32_t sectionIDIndex, std::uint32_t path,
+                          const KtOMLSyntaxObject* object);
+  KtOMLDefField* checkFieldSection(const Owner& owner, std::int32_t sectionIDIndex,
                                    std::uint32_t path, const KtOMLToken& field);
   // The field token of the grammar field at `ordinal` in the owner's type or section, placed at
   // the value; false when there is none.
-  bool nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path, int ordinal,
+  bool nthFieldDescrToken(const Owner& owner, std::uint32_t path, int ordinal,
                           const KtOMLToken& value, KtOMLToken& field);
   bool checkFieldType(const KtOMLDefField* def, KtOMLToken& value);
   bool checkSomething(const KtOMLToken& value, KtOMLTokenTagEnum accepted, KtOMLMessageEnum kind);
@@ -355,9 +362,9 @@ class KtOMLFile : public KtTextFile {
   KtOMLSyntaxObject* newSyntaxObject(const KtOMLToken* place, std::int32_t type,
                                      std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
                                      std::uint32_t path);
-  KtOMLSyntaxField* newSyntaxField(const KtOMLToken& place, const Owner& owner,
-                                   std::int32_t nameIndex, std::int32_t sectionIDIndex,
-                                   std::uint32_t path, KtOMLToken& value);
+  KtOMLSyntaxField* newSyntaxField(const KtOMLToken& place, Owner& owner, std::int32_t nameIndex,
+                                   std::int32_t sectionIDIndex, std::uint32_t path,
+                                   KtOMLToken& value);
   void destroyTree();
 
   // ----- the writer (oml_writer.cpp)

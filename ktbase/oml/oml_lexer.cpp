@@ -26,25 +26,6 @@
 #include "ktbase/oml/oml_messages.h"
 #include "ktbase/oml/oml_static.h"
 
-// One open input file (or the aux text): where reading stands in it.
-struct KtOMLInput {
-  void* handle = KT_INVALID_HANDLE;
-  char* buffer = nullptr;    // owned, except the aux text's
-  std::size_t capacity = 0;  // usable bytes; two more hold a last line feed and the stop byte
-  char* p = nullptr;         // the next unread byte
-  char* limit = nullptr;     // text: the end of the whole lines ready (a 0 stands there)
-  char* end = nullptr;       // the end of the bytes read
-  char saved = 0;            // the byte the 0 at limit stands on
-  bool eof = false;          // the file has nothing more to give
-  std::int64_t before = 0;   // bytes of the file consumed before buffer[0]
-  std::int32_t line = 1;     // text: the line p is on
-  const char* lineStart = nullptr;
-  std::int32_t lastEnd = 0;  // text: the position after the previous line's ending
-  std::int32_t fileNameIndex = -1;
-  std::uint64_t device = 0, inode = 0;
-  KtOMLInput* next = nullptr;
-};
-
 namespace {
 
 // Open input files, nested; more is a runaway chain of includes.
@@ -446,31 +427,19 @@ bool KtOMLLexer::refillBinary(KtOMLInput* in, std::size_t need) {
 // Places
 
 std::int32_t KtOMLLexer::line() const {
-  const KtOMLInput* in = pFiles_;
-  if (aux_ != nullptr || in == nullptr) return -1;
-  if (binary_) {
-    const std::int64_t n = in->before + (in->p - in->buffer);
-    return n < INT32_MAX ? static_cast<std::int32_t>(n) : INT32_MAX;
-  }
-  // Right after a line's ending, reading still stands on that line.
-  return in->p == in->lineStart ? in->line - 1 : in->line;
+  std::int32_t file, line, position;
+  where(file, line, position);
+  return line;
 }
 
 int KtOMLLexer::position() const {
-  const KtOMLInput* in = pFiles_;
-  if (aux_ != nullptr || in == nullptr) return -1;
-  if (binary_) return 0;
-  if (in->p == in->lineStart) return in->lastEnd;
-  const std::ptrdiff_t n = in->p - in->lineStart;
-  return n < INT32_MAX ? static_cast<int>(n) : INT32_MAX;
+  std::int32_t file, line, position;
+  where(file, line, position);
+  return position;
 }
 
 std::int32_t KtOMLLexer::fileNameIndex() const {
   return aux_ == nullptr && pFiles_ != nullptr ? pFiles_->fileNameIndex : -1;
-}
-
-void KtOMLLexer::place(KtOMLToken& token) const {
-  token.place(fileNameIndex(), line(), position());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -507,21 +476,42 @@ void KtOMLLexer::popBracket(char kind) {
   }
 }
 
+// Brackets, ':' '=' and ';': a token of their own; false for any other character.
 bool KtOMLLexer::punctuation(char c, KtOMLToken& token) {
-  if (isOpening(c)) {
-    pushBracket(c);
-    make(token, OML_TOKEN_OPEN_BRACKET, c);
-  } else if (isClosing(c)) {
-    popBracket(c);
-    make(token, OML_TOKEN_CLOSE_BRACKET, c);
-  } else if (c == ':' || c == '=') {
-    make(token, OML_TOKEN_ASSIGN, c);
-  } else if (c == ';') {
-    make(token, OML_TOKEN_SEMICOLON, c);
-  } else {
-    return false;
+  switch (c) {
+    case '(':
+    case '<':
+    case '[':
+    case '{':
+      if (bracketLevel_ < bracketCapacity_) {
+        Bracket& b = brackets_[bracketLevel_++];
+        b.kind = c;
+        where(b.fileNameIndex, b.line, b.position);
+      } else {
+        pushBracket(c);
+      }
+      make(token, OML_TOKEN_OPEN_BRACKET, c);
+      return true;
+    case ')':
+    case '>':
+    case ']':
+    case '}':
+      if (bracketLevel_ > 0 && partnerOf(brackets_[bracketLevel_ - 1].kind) == c)
+        --bracketLevel_;
+      else
+        popBracket(c);
+      make(token, OML_TOKEN_CLOSE_BRACKET, c);
+      return true;
+    case ':':
+    case '=':
+      make(token, OML_TOKEN_ASSIGN, c);
+      return true;
+    case ';':
+      make(token, OML_TOKEN_SEMICOLON, c);
+      return true;
+    default:
+      return false;
   }
-  return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -537,26 +527,7 @@ bool KtOMLLexer::read(KtOMLToken& token) {
     skipLevel_ = -1;
     skipToLevel(level);
   }
-  bool made = false;
-  while (!made && !reader_.fatalError_) {
-    if (binary_ && aux_ == nullptr) {
-      KtOMLInput* in = pFiles_;
-      if (in == nullptr) break;
-      if (in->p == in->end && !refillBinary(in, 1)) {
-        popFile();
-        continue;
-      }
-      const char tag = *in->p++;
-      made = punctuation(tag, token) || readBinaryToken(static_cast<unsigned char>(tag), token);
-      // A truncated item was reported and gave no token: read on.
-    } else {
-      const char c = nextTextStart();
-      if (c == 0) break;
-      made = punctuation(c, token) || readTextToken(c, token);
-      if (!made) break;  // memory exhausted: fatal
-    }
-  }
-  if (!made) {
+  if (!(binary_ && aux_ == nullptr ? readBinary(token) : readText(token))) {
     // The end of all input, reported once: the open brackets are forgotten.
     if (bracketLevel_ > 0 && !reader_.fatalError_) {
       const Bracket& open = brackets_[bracketLevel_ - 1];
@@ -579,19 +550,145 @@ bool KtOMLLexer::read(KtOMLToken& token) {
   return true;
 }
 
-KtOMLToken* KtOMLLexer::peek() {
-  if (!hasLookAhead_) {
-    if (!read(lookAhead_)) return nullptr;
-    hasLookAhead_ = true;
-  }
-  return &lookAhead_;
+bool KtOMLLexer::readText(KtOMLToken& token) {
+  if (reader_.fatalError_) return false;
+  const char c = nextTextStart();
+  // A null result is the end, or exhausted memory (fatal).
+  return c != 0 && (punctuation(c, token) || readTextToken(c, token));
 }
 
-bool KtOMLLexer::next(KtOMLToken& token) {
-  if (peek() == nullptr) return false;
-  token.takeFrom(&lookAhead_);
-  hasLookAhead_ = false;
-  if (token.tag() != OML_TOKEN_BINVALUE) return true;
+bool KtOMLLexer::readBinary(KtOMLToken& token) {
+  for (;;) {
+    KtOMLInput* in = pFiles_;
+    if (in == nullptr || reader_.fatalError_) return false;
+    if (in->end - in->p >= kFastItem) {
+      if (fastBinaryItem(in, token)) return true;
+    } else if (in->p == in->end && !refillBinary(in, 1)) {
+      popFile();
+      continue;
+    }
+    const char tag = *in->p++;
+    if (punctuation(tag, token) || readBinaryToken(static_cast<unsigned char>(tag), token))
+      return true;
+    // A truncated item was reported and gave no token: read on.
+  }
+}
+
+namespace {
+
+inline std::uint32_t bigEndian(const unsigned char* b) {
+  return static_cast<std::uint32_t>(b[0]) << 24 | static_cast<std::uint32_t>(b[1]) << 16 |
+         static_cast<std::uint32_t>(b[2]) << 8 | b[3];
+}
+
+}  // namespace
+
+// The items most files are made of, decoded straight from a buffer that holds enough bytes for
+// any of them; false (nothing taken) for an item the general readers take.
+bool KtOMLLexer::fastBinaryItem(KtOMLInput* in, KtOMLToken& token) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(in->p);
+  const unsigned char tag = p[0];
+  KtOMLTokenTagEnum kind;
+  std::uint32_t limit;
+  switch (ktOMLLongTag(tag)) {
+    case KT_OML_TAG_FIELD:
+      kind = OML_TOKEN_FIELD;
+      limit = static_cast<std::uint32_t>(grammarFields_ + reader_.pUncheckedFieldIDPool_->count());
+      break;
+    case KT_OML_TAG_VALUE:
+      kind = OML_TOKEN_VALUE;
+      limit = static_cast<std::uint32_t>(grammarValues_);
+      break;
+    case KT_OML_TAG_OBJTYPE:
+      kind = OML_TOKEN_OBJTYPE;
+      limit = static_cast<std::uint32_t>(grammarTypes_);
+      break;
+    case KT_OML_TAG_SECTION:
+      kind = OML_TOKEN_SECTION;
+      limit =
+          static_cast<std::uint32_t>(grammarSections_ + reader_.pUnknownSectionIDPool_->count());
+      break;
+    case KT_OML_TAG_INTEGER:
+      kind = OML_TOKEN_INTEGER;
+      limit = 0xFFFFFFFFu;
+      break;
+    case KT_OML_TAG_ADDRESS:
+      kind = OML_TOKEN_IPADDRESS;
+      limit = 0xFFFFFFFFu;
+      break;
+    case KT_OML_TAG_REAL:
+      return fastBinaryReal(in, token);
+    case KT_OML_TAG_NAME & 0xDF:
+      if (tag == KT_OML_TAG_NAME) return fastBinaryText(in, true, token);
+      return false;
+    default:
+      if (tag == KT_OML_TAG_STRING) return fastBinaryText(in, false, token);
+      if (isOpening(static_cast<char>(tag)) || isClosing(static_cast<char>(tag)) || tag == ':' ||
+          tag == '=' || tag == ';') {
+        ++in->p;
+        return punctuation(static_cast<char>(tag), token);
+      }
+      return false;
+  }
+  std::uint32_t value;
+  if (ktOMLIsShortTag(tag)) {
+    value = p[1];
+    in->p += 2;
+  } else {
+    value = bigEndian(p + 1);
+    in->p += 5;
+  }
+  if (limit != 0xFFFFFFFFu && (static_cast<std::int32_t>(value) < 0 || value >= limit))
+    make(token, OML_TOKEN_ERROR, tag);
+  else
+    make(token, kind, static_cast<std::int32_t>(value));
+  return true;
+}
+
+bool KtOMLLexer::fastBinaryReal(KtOMLInput* in, KtOMLToken& token) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(in->p);
+  const bool shortMantissa = ktOMLIsShortTag(p[0]);
+  const std::int32_t mantissa = static_cast<std::int32_t>(shortMantissa ? p[1] : bigEndian(p + 1));
+  p += shortMantissa ? 2 : 5;
+  const unsigned char second = *p++;
+  if (ktOMLLongTag(second) != KT_OML_TAG_REAL) return false;  // the general reader says what
+  const bool shortExponent = ktOMLIsShortTag(second);
+  const std::int32_t exponent = static_cast<std::int32_t>(shortExponent ? p[0] : bigEndian(p));
+  p += shortExponent ? 1 : 4;
+  in->p = reinterpret_cast<char*>(const_cast<unsigned char*>(p));
+  make(token, OML_TOKEN_REAL, 0);
+  token.setReal(scaledReal(mantissa, exponent));
+  return true;
+}
+
+// A string or a name that stands whole in the buffer, without escapes: stored from where it
+// lies.
+bool KtOMLLexer::fastBinaryText(KtOMLInput* in, bool asName, KtOMLToken& token) {
+  const char* text = in->p + 1;
+  const char* q = static_cast<const char*>(
+      std::memchr(text, KT_OML_TEXT_END, static_cast<std::size_t>(in->end - text)));
+  if (q == nullptr) return false;
+  std::size_t length = static_cast<std::size_t>(q - text);
+  if (!asName && std::memchr(text, KT_OML_ESCAPE, length) != nullptr) return false;
+  in->p = const_cast<char*>(q + 1);
+  if (skipping_ != 0) {
+    make(token, asName ? OML_TOKEN_SCOPE : OML_TOKEN_STRING, -1);
+    return true;
+  }
+  const void* zero = std::memchr(text, 0, length);
+  if (zero != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(zero) - text);
+  const std::int32_t index = asName ? reader_.pObjectIDPool_->store(text, length)
+                                    : reader_.pStringPool_->store(text, length);
+  if (index < 0) {
+    memoryExhausted();  // fatal: the reading ends, and nothing more is said
+    make(token, OML_TOKEN_ERROR, 0);
+    return true;
+  }
+  make(token, asName ? OML_TOKEN_SCOPE : OML_TOKEN_STRING, index);
+  return true;
+}
+
+void KtOMLLexer::joinSequences(KtOMLToken& token) {
   for (KtOMLToken* more = peek(); more != nullptr && more->tag() == OML_TOKEN_BINVALUE;
        more = peek()) {
     KtOMLBinValue* value = token.pBinValue();
@@ -605,11 +702,11 @@ bool KtOMLLexer::next(KtOMLToken& token) {
       break;
     }
   }
-  return true;
 }
 
 void KtOMLLexer::putBack(KtOMLToken& token) {
-  lookAhead_.takeFrom(&token);
+  lookAhead_.releaseValue();
+  lookAhead_.moveFrom(token);
   hasLookAhead_ = true;
 }
 
@@ -1057,6 +1154,12 @@ void KtOMLLexer::buildWords() {
   words_ = new (std::nothrow) KtOMLNamePool(true);
   grammarSections_ = reader_.grammarSectionCount();
   grammarFields_ = reader_.grammarFieldCount();
+  grammarValues_ = grammar_ != nullptr && grammar_->pValueIDPool() != nullptr
+                       ? grammar_->pValueIDPool()->decodeTableMax()
+                       : 0;
+  grammarTypes_ = grammar_ != nullptr && grammar_->pObjTypeIDPool() != nullptr
+                      ? grammar_->pObjTypeIDPool()->decodeTableMax()
+                      : 0;
   if (words_ == nullptr || grammar_ == nullptr) return;
   auto enter = [this](const KtStringPool* pool, KtOMLTokenTagEnum tag) {
     for (std::int32_t i = 0; pool != nullptr && i < pool->decodeTableMax(); ++i) {
@@ -1323,9 +1426,20 @@ bool KtOMLLexer::readBinaryString(bool asScope, bool fullScope, KtOMLToken& toke
   return true;
 }
 
-// The mantissa, then a second R tag with the decimal exponent; mantissa * 10^exponent by
-// multiplications or divisions by 10, eight at a time, then one at a time. The loops stop once
-// the value is 0 or infinite, where further steps change nothing.
+// mantissa * 10^exponent by multiplications or divisions by 10, eight at a time, then one at a
+// time. The loops stop once the value is 0 or infinite, where further steps change nothing.
+double KtOMLLexer::scaledReal(std::int32_t mantissa, std::int32_t exponent) {
+  double value = mantissa;
+  auto finite = [&value]() { return value != 0 && value - value == 0; };
+  std::int64_t e = exponent;
+  for (; e >= 8 && finite(); e -= 8) value *= 1e8;
+  for (; e > 0 && finite(); --e) value *= 10;
+  for (; e <= -8 && finite(); e += 8) value /= 1e8;
+  for (; e < 0 && finite(); ++e) value /= 10;
+  return value;
+}
+
+// The mantissa, then a second R tag with the decimal exponent.
 bool KtOMLLexer::readBinaryReal(unsigned char tag, KtOMLToken& token) {
   std::int32_t mantissa = 0, exponent = 0;
   if (!binaryIndex(tag, mantissa)) return false;
@@ -1339,15 +1453,8 @@ bool KtOMLLexer::readBinaryReal(unsigned char tag, KtOMLToken& token) {
     return true;
   }
   if (!binaryIndex(second, exponent)) return false;
-  double value = mantissa;
-  auto finite = [&value]() { return value != 0 && value - value == 0; };
-  std::int64_t e = exponent;
-  for (; e >= 8 && finite(); e -= 8) value *= 1e8;
-  for (; e > 0 && finite(); --e) value *= 10;
-  for (; e <= -8 && finite(); e += 8) value /= 1e8;
-  for (; e < 0 && finite(); ++e) value /= 10;
   make(token, OML_TOKEN_REAL, 0);
-  token.setReal(value);
+  token.setReal(scaledReal(mantissa, exponent));
   return true;
 }
 

@@ -15,12 +15,32 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ktbase/files/platform.h"
+
 #include "ktbase/oml/oml_names.h"
 #include "ktbase/oml/oml_token.h"
 
 class KtOMLFile;
 class KtOMLStatic;
-struct KtOMLInput;
+
+// One open input file (or the aux text): where reading stands in it.
+struct KtOMLInput {
+  void* handle = KT_INVALID_HANDLE;
+  char* buffer = nullptr;    // owned, except the aux text's
+  std::size_t capacity = 0;  // usable bytes; two more hold a last line feed and the stop byte
+  char* p = nullptr;         // the next unread byte
+  char* limit = nullptr;     // text: the end of the whole lines ready (a 0 stands there)
+  char* end = nullptr;       // the end of the bytes read
+  char saved = 0;            // the byte the 0 at limit stands on
+  bool eof = false;          // the file has nothing more to give
+  std::int64_t before = 0;   // bytes of the file consumed before buffer[0]
+  std::int32_t line = 1;     // text: the line p is on
+  const char* lineStart = nullptr;
+  std::int32_t lastEnd = 0;  // text: the position after the previous line's ending
+  std::int32_t fileNameIndex = -1;
+  std::uint64_t device = 0, inode = 0;
+  KtOMLInput* next = nullptr;
+};
 
 class KtOMLLexer {
  public:
@@ -51,9 +71,25 @@ class KtOMLLexer {
   // Takes the next token (the look-ahead token when one is held) into `token`, whose value
   // (a byte sequence) then belongs to the caller; false at the end of all input. Adjacent byte
   // sequences come as one.
-  bool next(KtOMLToken& token);
+  bool next(KtOMLToken& token) {
+    if (token.tagBits() == OML_TOKEN_BINVALUE) token.releaseValue();
+    if (hasLookAhead_) {
+      token.moveFrom(lookAhead_);
+      hasLookAhead_ = false;
+    } else if (!read(token)) {
+      return false;
+    }
+    if (token.tagBits() == OML_TOKEN_BINVALUE) joinSequences(token);
+    return true;
+  }
   // The token read ahead (reading it when none is held); null at the end of all input.
-  KtOMLToken* peek();
+  KtOMLToken* peek() {
+    if (!hasLookAhead_) {
+      if (!read(lookAhead_)) return nullptr;
+      hasLookAhead_ = true;
+    }
+    return &lookAhead_;
+  }
   // The look-ahead token when one is held (nothing is read); null otherwise.
   KtOMLToken* held() { return hasLookAhead_ ? &lookAhead_ : nullptr; }
   // Gives a token back: it becomes the look-ahead token. None may be held.
@@ -106,11 +142,37 @@ class KtOMLLexer {
 
   // Tokens
   bool read(KtOMLToken& token);
-  void place(KtOMLToken& token) const;
+  // Appends the byte sequences read next to the one in `token`.
+  void joinSequences(KtOMLToken& token);
+  // Where reading stands: the innermost file (-1 for none or the aux text), the line and the
+  // position. Text: right after a line's ending, reading still stands on that line, after its
+  // last character. Binary: the bytes read from the file, and position 0.
+  void where(std::int32_t& file, std::int32_t& line, std::int32_t& position) const {
+    const KtOMLInput* in = pFiles_;
+    if (aux_ != nullptr || in == nullptr) {
+      file = line = position = -1;
+    } else if (binary_) {
+      const std::int64_t n = in->before + (in->p - in->buffer);
+      file = in->fileNameIndex;
+      line = n < INT32_MAX ? static_cast<std::int32_t>(n) : INT32_MAX;
+      position = 0;
+    } else if (in->p == in->lineStart) {
+      file = in->fileNameIndex;
+      line = in->line - 1;
+      position = in->lastEnd;
+    } else {
+      const std::ptrdiff_t n = in->p - in->lineStart;
+      file = in->fileNameIndex;
+      line = in->line;
+      position = n < INT32_MAX ? static_cast<std::int32_t>(n) : INT32_MAX;
+    }
+  }
+  // A token of the given kind, placed where reading stands.
   void make(KtOMLToken& token, KtOMLTokenTagEnum tag, std::int32_t value) const {
-    token.set(tag, value);
-    token.unknownField(0);
-    place(token);
+    std::int32_t file, line, position;
+    where(file, line, position);
+    token.assign(static_cast<std::uint32_t>(tag), static_cast<std::uint32_t>(value), file, line,
+                 position);
   }
   bool punctuation(char c, KtOMLToken& token);
   void pushBracket(char kind);
@@ -119,6 +181,7 @@ class KtOMLLexer {
   void passRestOfLine();
 
   // Text
+  bool readText(KtOMLToken& token);
   char nextTextStart();
   bool readTextToken(char c, KtOMLToken& token);
   bool readTextString(KtOMLToken& token);
@@ -139,6 +202,13 @@ class KtOMLLexer {
   bool storeScope(const char* text, std::size_t length, KtOMLToken& token);
 
   // Binary
+  bool readBinary(KtOMLToken& token);
+  // The bytes the longest item a fast reader decodes takes (a real with two long forms).
+  static constexpr std::ptrdiff_t kFastItem = 16;
+  bool fastBinaryItem(KtOMLInput* in, KtOMLToken& token);
+  bool fastBinaryReal(KtOMLInput* in, KtOMLToken& token);
+  bool fastBinaryText(KtOMLInput* in, bool asName, KtOMLToken& token);
+  static double scaledReal(std::int32_t mantissa, std::int32_t exponent);
   bool readBinaryToken(unsigned char tag, KtOMLToken& token);
   bool binaryByte(unsigned char& byte);
   bool binaryIndex(unsigned char tag, std::int32_t& value);
@@ -183,6 +253,8 @@ class KtOMLLexer {
   std::int32_t classCapacity_ = 0;
   std::int32_t grammarSections_ = 0;
   std::int32_t grammarFields_ = 0;
+  std::int32_t grammarValues_ = 0;
+  std::int32_t grammarTypes_ = 0;
   char* scratch_ = nullptr;
   std::size_t scratchLength_ = 0;
   std::size_t scratchCapacity_ = 0;

@@ -113,11 +113,20 @@ KtOMLSyntaxObject* KtOMLFile::newSyntaxObject(const KtOMLToken* place, std::int3
   return node;
 }
 
-KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, const Owner& owner,
+KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, Owner& owner,
                                             std::int32_t nameIndex, std::int32_t sectionIDIndex,
                                             std::uint32_t path, KtOMLToken& value) {
-  const std::int32_t context = pTreeStore_->context(owner.type, sectionIDIndex, path,
-                                                    place.fileNameIndex(), pLexer_->unchecked());
+  const std::int32_t file = place.fileNameIndex();
+  const int unchecked = pLexer_->unchecked();
+  if (owner.context < 0 || owner.contextSection != sectionIDIndex || owner.contextPath != path ||
+      owner.contextFile != file || owner.contextUnchecked != unchecked) {
+    owner.context = pTreeStore_->context(owner.type, sectionIDIndex, path, file, unchecked != 0);
+    owner.contextSection = sectionIDIndex;
+    owner.contextPath = path;
+    owner.contextFile = file;
+    owner.contextUnchecked = unchecked;
+  }
+  const std::int32_t context = owner.context;
   void* memory = context >= 0 ? pTreeStore_->allocate(sizeof(KtOMLSyntaxField)) : nullptr;
   if (memory == nullptr) {
     memoryExhausted();
@@ -142,7 +151,7 @@ void KtOMLFile::parse(const char* fileName) {
   KtOMLSyntaxObject* root = newSyntaxObject(nullptr, 0, -1, -1, 0);
   if (root == nullptr) return;
   pSyntaxTree_ = root;
-  Owner owner{root, pObjTypeDefinition(0), nullptr, nullptr};
+  Owner owner(root, pObjTypeDefinition(0));
   parseAttributeList(nullptr, -1, 0, owner, nullptr);
   if (numberOfErrors_ > 0) destroyTree();
 }
@@ -190,7 +199,7 @@ void KtOMLFile::parseAttribute(const KtOMLToken* listKeyword, std::int32_t secti
   while (have &&
          (is(&token, OML_TOKEN_SECTION) || isKeyword(&token) || is(&token, OML_TOKEN_ERROR))) {
     if (is(&token, OML_TOKEN_SECTION)) {
-      path = extendSectionPath(token, owner.object, sectionIDIndex, path);
+      path = extendSectionPath(token, owner, sectionIDIndex, path);
       sectionIDIndex = token.index();
       prefix = true;
     } else if (is(&token, OML_TOKEN_ERROR)) {
@@ -202,7 +211,7 @@ void KtOMLFile::parseAttribute(const KtOMLToken* listKeyword, std::int32_t secti
         internalErrorMessage(KT_OML_MSG_TWO_KEYWORDS, at(*keyword), decodeIdeToken(*keyword),
                              decodeIdeToken(token), where);
       }
-      own.takeFrom(&token);
+      own.moveFrom(token);
       keyword = &own;
       prefix = true;
     }
@@ -251,7 +260,7 @@ void KtOMLFile::parseObject(const KtOMLToken& type, std::int32_t objectIDIndex,
       newSyntaxObject(&type, type.index(), objectIDIndex, sectionIDIndex, path);
   if (object == nullptr) return;
   if (opening != nullptr) {
-    Owner inner{object, pObjTypeDefinition(type.index()), nullptr, nullptr};
+    Owner inner(object, pObjTypeDefinition(type.index()));
     parseAttributeList(nullptr, -1, 0, inner, opening);
   }
   if (object->isDefaults())
@@ -259,7 +268,7 @@ void KtOMLFile::parseObject(const KtOMLToken& type, std::int32_t objectIDIndex,
       c->pObject->sectionIDIndex(sectionIDIndex);
       c->pObject->sectionPathIndex(path);
     }
-  const bool placed = checkObjectSection(owner.object, sectionIDIndex, path, object);
+  const bool placed = checkObjectSection(owner, sectionIDIndex, path, object);
   if (placed && numberOfErrors_ == 0 && object->inReaderBlocks() != 0) {
     KtOMLSyntaxObjectList* cell = &object->cell_;
     (owner.objectTail != nullptr ? owner.objectTail->pNext : owner.object->pObjectList_) = cell;
@@ -285,8 +294,7 @@ void KtOMLFile::parseField(const KtOMLToken* keyword, std::int32_t sectionIDInde
   KtOMLToken positional;
   const KtOMLToken* field = keyword;
   if (field == nullptr) {
-    if (pLexer_->unchecked() == 0 &&
-        nthFieldDescrToken(owner.object, path, ordinal, *value, positional))
+    if (pLexer_->unchecked() == 0 && nthFieldDescrToken(owner, path, ordinal, *value, positional))
       field = &positional;
     if (field == nullptr) {
       internalErrorMessage(KT_OML_MSG_UNEXPECTED_VALUE, at(*value));
@@ -294,7 +302,7 @@ void KtOMLFile::parseField(const KtOMLToken* keyword, std::int32_t sectionIDInde
     }
   }
   if (pLexer_->unchecked() == 0) {
-    const KtOMLDefField* found = checkFieldSection(owner.object, sectionIDIndex, path, *field);
+    const KtOMLDefField* found = checkFieldSection(owner, sectionIDIndex, path, *field);
     if (found != nullptr) checkFieldType(found, *value);
   }
   if (numberOfErrors_ != 0) return;
@@ -478,10 +486,9 @@ bool KtOMLFile::checkFieldType(const KtOMLDefField* def, KtOMLToken& value) {
 
 // The definition a value is checked against: the type's field without a path; with one, the
 // field of every section the path names, which must all be alike (the first is taken).
-KtOMLDefField* KtOMLFile::checkFieldSection(const KtOMLSyntaxObject* owner,
-                                            std::int32_t sectionIDIndex, std::uint32_t path,
-                                            const KtOMLToken& field) {
-  const KtOMLDefObjType* type = owner->pDefObjType();
+KtOMLDefField* KtOMLFile::checkFieldSection(const Owner& owner, std::int32_t sectionIDIndex,
+                                            std::uint32_t path, const KtOMLToken& field) {
+  const KtOMLDefObjType* type = owner.type;
   KtOMLDefField* first = nullptr;
   bool alike = true;
   if (type != nullptr && path == 0) {
@@ -501,16 +508,16 @@ KtOMLDefField* KtOMLFile::checkFieldSection(const KtOMLSyntaxObject* owner,
   const char* name = decodeIdeToken(field);
   if (path == 0)
     internalErrorMessage(KT_OML_MSG_FIELD_PLACE, at(field), name,
-                         objTypeID(owner->objTypeIDIndex()));
+                         objTypeID(owner.object->objTypeIDIndex()));
   else
     internalErrorMessage(KT_OML_MSG_FIELD_PLACE_SECTION, at(field), name, sectionID(sectionIDIndex),
-                         objTypeID(owner->objTypeIDIndex()));
+                         objTypeID(owner.object->objTypeIDIndex()));
   return nullptr;
 }
 
-bool KtOMLFile::nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t path, int ordinal,
+bool KtOMLFile::nthFieldDescrToken(const Owner& owner, std::uint32_t path, int ordinal,
                                    const KtOMLToken& value, KtOMLToken& field) {
-  const KtOMLDefObjType* type = owner->pDefObjType();
+  const KtOMLDefObjType* type = owner.type;
   if (type == nullptr) return false;
   const KtOMLDefField* list = type->pFieldList;
   if (path != 0) {
@@ -527,15 +534,16 @@ bool KtOMLFile::nthFieldDescrToken(const KtOMLSyntaxObject* owner, std::uint32_t
 
 // Objects stand where the grammar lets their type stand: directly in the owner's type, or in the
 // section of the path. Inside a defaults object only an object of its own type, without section.
-bool KtOMLFile::checkObjectSection(const KtOMLSyntaxObject* owner, std::int32_t sectionIDIndex,
+bool KtOMLFile::checkObjectSection(const Owner& owner, std::int32_t sectionIDIndex,
                                    std::uint32_t path, const KtOMLSyntaxObject* object) {
-  const bool ownerDefaults = owner->isDefaults();
+  const bool ownerDefaults = owner.object->isDefaults();
   const bool newDefaults = object->isDefaults();
   const bool inSection = sectionIDIndex >= 0;
-  const KtOMLDefObjType* type = owner->pDefObjType();
+  const KtOMLDefObjType* type = owner.type;
   bool allowed = false;
   if (ownerDefaults) {
-    allowed = !newDefaults && !inSection && object->objTypeIDIndex() == owner->objTypeIDIndex();
+    allowed =
+        !newDefaults && !inSection && object->objTypeIDIndex() == owner.object->objTypeIDIndex();
   } else if (type != nullptr) {
     const KtOMLDefIndexList* types = type->pSubObjTypeList;
     if (path != 0) {
@@ -554,7 +562,7 @@ bool KtOMLFile::checkObjectSection(const KtOMLSyntaxObject* owner, std::int32_t 
   const KtOMLMessageEnum code = kCodes[newDefaults][ownerDefaults][inSection];
   const Place place{object->fileNameIndex(), nullptr, object->line(), object->position()};
   const char* newType = objTypeID(object->objTypeIDIndex());
-  const char* ownerType = objTypeID(owner->objTypeIDIndex());
+  const char* ownerType = objTypeID(owner.object->objTypeIDIndex());
   if (inSection)
     internalErrorMessage(code, place, newType, sectionID(sectionIDIndex), ownerType);
   else
@@ -565,12 +573,11 @@ bool KtOMLFile::checkObjectSection(const KtOMLSyntaxObject* owner, std::int32_t 
 // The path after a section name: unchanged for skip sections and sections declared in the
 // file; the wildcard at the next level for `_`; else the code of the section it names, found
 // directly below the current path or, failing that, exactly once further down.
-std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken& section,
-                                           const KtOMLSyntaxObject* owner,
+std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken& section, const Owner& owner,
                                            std::int32_t currentSection, std::uint32_t path) {
   const std::int32_t index = section.index();
   if (isSkipSection(index)) return path;
-  const KtOMLDefObjType* type = owner->pDefObjType();
+  const KtOMLDefObjType* type = owner.type;
   const int level = nextLevel(path);
   if (index == kWildcardSection && level != 0) return ktOMLPathWith(path, level, KT_OML_WILDCARD);
   int agreeing = 0;
@@ -602,12 +609,12 @@ std::uint32_t KtOMLFile::extendSectionPath(const KtOMLToken& section,
   const char* name = decodeIdeToken(section);
   if (path == 0)
     internalErrorMessage(KT_OML_MSG_SECTION_IN_TYPE, at(section), name,
-                         objTypeID(owner->objTypeIDIndex()));
+                         objTypeID(owner.object->objTypeIDIndex()));
   else if (agreeing <= 1)
     internalErrorMessage(KT_OML_MSG_SECTION_IN_SECTION, at(section), name,
-                         sectionID(currentSection), objTypeID(owner->objTypeIDIndex()));
+                         sectionID(currentSection), objTypeID(owner.object->objTypeIDIndex()));
   else
     internalErrorMessage(KT_OML_MSG_SECTION_IN_WILDCARD, at(section), name,
-                         objTypeID(owner->objTypeIDIndex()));
+                         objTypeID(owner.object->objTypeIDIndex()));
   return path;
 }

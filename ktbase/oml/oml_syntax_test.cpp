@@ -94,7 +94,6 @@ TEST(SyntaxTreeTest, LongListsAndDeepTreesTearDownIteratively) {
   delete root;  // must not overflow the stack
 }
 
-
 // A reader's field gives its own token as its value, placed at the field; what a caller sets on
 // a reader's node (section, path, definitions, a position beyond the node's bits, another file)
 // reads back, and the context's defaults come back when they are set again.
@@ -115,8 +114,9 @@ class ReaderNodeTest : public TempDirTest {
 };
 
 TEST_F(ReaderNodeTest, NodesKeepWhatTheyAreGiven) {
-  const KtOMLSyntaxObject* root = read("Graph 1 {\n  label: \"a\"\n  layout { spacing: 2.5 }\n"
-                                      "  Node 7 { x: 1 data: 0x0102 }\n}\n");
+  const KtOMLSyntaxObject* root = read(
+      "Graph 1 {\n  label: \"a\"\n  layout { spacing: 2.5 }\n"
+      "  Node 7 { x: 1 data: 0x0102 }\n}\n");
   ASSERT_NE(root, nullptr);
   KtOMLSyntaxObject* graph = root->pObjectList()->pObject;
   KtOMLSyntaxField* label = graph->pFieldList()->pField;
@@ -197,8 +197,8 @@ TEST_F(ReaderNodeTest, MixedTreesTearDown) {
   EXPECT_EQ(seven->pOwnerObject(), holder.get());
   holder->deleteObjectItem(nullptr);  // Node 7, with the caller's nodes it holds
   EXPECT_EQ(holder->pObjectList()->pObject, eight);
-  holder.reset();                     // Node 8 goes with its new owner
-  read("Graph 2 { }\n");             // the first tree goes, with what was added to it
+  holder.reset();         // Node 8 goes with its new owner
+  read("Graph 2 { }\n");  // the first tree goes, with what was added to it
 }
 
 }  // namespace

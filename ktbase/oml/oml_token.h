@@ -131,6 +131,30 @@ class KtOMLToken {
   static constexpr std::uint32_t kBigPosition = kPositionMask - 1;  // this one or beyond
 
   std::uint32_t tagBits() const { return bits_ & kTagMask; }
+  // A token that is no node's, all of it at once (the value's high word 0, no declared field).
+  void assign(std::uint32_t tag, std::uint32_t value, std::int32_t file, std::int32_t line,
+              std::int32_t position) {
+    value_[0] = value;
+    value_[1] = 0;
+    file_ = file;
+    line_ = line;
+    const std::uint32_t p = position < 0 ? kPositionMask
+                            : static_cast<std::uint32_t>(position) < kBigPosition
+                                ? static_cast<std::uint32_t>(position)
+                                : kBigPosition;
+    bits_ = p << kPositionShift | tag;
+  }
+  // Takes what `other` (no node's token) holds into this token, which holds no byte sequence;
+  // `other` is left an error token of value 0.
+  void moveFrom(KtOMLToken& other) {
+    value_[0] = other.value_[0];
+    value_[1] = other.value_[1];
+    line_ = other.line_;
+    bits_ = other.bits_;
+    file_ = other.file_;
+    other.bits_ = (other.bits_ & ~kTagMask) | OML_TOKEN_ERROR;
+    other.value_[0] = other.value_[1] = 0;
+  }
   void tagBits(std::uint32_t tag) { bits_ = (bits_ & ~kTagMask) | tag; }
   // The place fields, as stored: a position below 0 as the mask, one too large for the bits as
   // kBigPosition (a node keeps the exact one in its record of exceptions).

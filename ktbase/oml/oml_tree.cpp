@@ -55,8 +55,8 @@ void* KtOMLTreeStore::allocateSlow(std::size_t size) {
   } else {
     std::size_t total = blocks_ != nullptr ? blocks_->size * 2 : kFirstBlock;
     if (total > kLargestBlock) total = kLargestBlock;
-    char* memory = static_cast<char*>(total >= 2 * 1024 * 1024 ? ktAllocateBulk(total)
-                                                               : std::aligned_alloc(KT_OML_CHUNK, total));
+    char* memory = static_cast<char*>(
+        total >= 2 * 1024 * 1024 ? ktAllocateBulk(total) : std::aligned_alloc(KT_OML_CHUNK, total));
     if (memory == nullptr) return nullptr;
     std::memcpy(memory, &reader_, sizeof reader_);
     Block* block = reinterpret_cast<Block*>(memory + sizeof(KtOMLFile*));
@@ -111,7 +111,8 @@ std::int32_t KtOMLTreeStore::findOrAdd(const KtOMLContext& c) {
     contexts_ = bigger;
     contextCapacity_ = grown;
   }
-  if (static_cast<std::uint32_t>(contextCount_ + 1) * 2 > contextMask_ + 1 || contextSlots_ == nullptr) {
+  if (static_cast<std::uint32_t>(contextCount_ + 1) * 2 > contextMask_ + 1 ||
+      contextSlots_ == nullptr) {
     const std::uint32_t size = contextSlots_ != nullptr ? (contextMask_ + 1) * 2 : 32;
     std::int32_t* slots = static_cast<std::int32_t*>(std::malloc(size * sizeof(std::int32_t)));
     if (slots == nullptr) return -1;
@@ -135,11 +136,12 @@ std::int32_t KtOMLTreeStore::findOrAdd(const KtOMLContext& c) {
 // A field's definition is looked up in the list its context names: the owner type's fields, or
 // those of the one section the path is the code of; none in unchecked mode or for a path that
 // names several sections.
-std::int32_t KtOMLTreeStore::context(const KtOMLDefObjType* ownerType,
-                                     std::int32_t sectionIDIndex, std::uint32_t sectionPath,
-                                     std::int32_t fileNameIndex, bool unchecked) {
-  KtOMLContext c{ownerType, sectionIDIndex, sectionPath, fileNameIndex,
-                 static_cast<std::uint8_t>(unchecked), 0, nullptr};
+std::int32_t KtOMLTreeStore::context(const KtOMLDefObjType* ownerType, std::int32_t sectionIDIndex,
+                                     std::uint32_t sectionPath, std::int32_t fileNameIndex,
+                                     bool unchecked) {
+  KtOMLContext c{
+      ownerType, sectionIDIndex, sectionPath, fileNameIndex, static_cast<std::uint8_t>(unchecked),
+      0,         nullptr};
   if (lastContext_ >= 0 && same(contexts_[lastContext_], c)) return lastContext_;
   if (ownerType != nullptr && !unchecked) {
     c.wildcard = ktOMLSectionPathMask(sectionPath) != 0xFFFFFFFFu;
@@ -182,8 +184,9 @@ KtOMLNodeExtra* KtOMLTreeStore::extra(const void* node, bool make) {
     if (slots == nullptr) return nullptr;
     for (std::uint32_t n = 0; extras_ != nullptr && n <= extraMask_; ++n) {
       if (extras_[n].node == nullptr) continue;
-      std::uint32_t i = static_cast<std::uint32_t>(mix(reinterpret_cast<std::uintptr_t>(extras_[n].node))) &
-                        (size - 1);
+      std::uint32_t i =
+          static_cast<std::uint32_t>(mix(reinterpret_cast<std::uintptr_t>(extras_[n].node))) &
+          (size - 1);
       while (slots[i].node != nullptr) i = (i + 1) & (size - 1);
       slots[i] = extras_[n];
     }

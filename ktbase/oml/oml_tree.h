@@ -49,10 +49,10 @@ struct KtOMLContext {
 
 struct KtOMLNodeExtra {
   const void* node;
-  std::int32_t position;          // the exact position, when beyond the node's bits
-  std::uint8_t hasDefinition;     // `definition` overrides what the context implies
-  const void* definition;         // a field's KtOMLDefField, an object's KtOMLDefObjType
-  void* defaults;                 // an object's KtOMLSyntaxDefaultList
+  std::int32_t position;       // the exact position, when beyond the node's bits
+  std::uint8_t hasDefinition;  // `definition` overrides what the context implies
+  const void* definition;      // a field's KtOMLDefField, an object's KtOMLDefObjType
+  void* defaults;              // an object's KtOMLSyntaxDefaultList
 };
 
 class KtOMLTreeStore {
