@@ -7,18 +7,18 @@ namespace {
 
 std::uint32_t nibble(std::uint32_t path, int level) { return (path >> (4 * (level - 1))) & 15u; }
 
-int levels(std::uint32_t path) {
-  int n = 0;
-  while (n < KT_OML_MAX_SECTION_LEVELS && nibble(path, n + 1) != 0) ++n;
-  return n;
-}
-
 std::string ownerPart(const std::string& fullID) {
   const std::size_t comma = fullID.rfind(',');
   return comma == std::string::npos ? std::string() : fullID.substr(0, comma);
 }
 
 }  // namespace
+
+int sectionLevels(std::uint32_t path) {
+  int n = 0;
+  while (n < KT_OML_MAX_SECTION_LEVELS && nibble(path, n + 1) != 0) ++n;
+  return n;
+}
 
 std::string ownID(const std::string& fullID) {
   const std::size_t comma = fullID.rfind(',');
@@ -29,6 +29,25 @@ std::string ownID(const std::string& fullID) {
       id.find_first_not_of("0123456789", 1) == std::string::npos && id != "-0" && id != "-1")
     return std::string();
   return id;
+}
+
+std::string referenceText(const KtOMLSyntaxObject* owner, const KtOMLSyntaxField* field) {
+  // The reader made every reference a full id; a sibling's is written bare again.
+  const std::string target = field->referenceString();
+  const std::string from = owner->isDefaults() ? std::string() : owner->nameString();
+  const bool sibling = !from.empty() && ownerPart(from) == ownerPart(target);
+  return sibling ? target.substr(target.rfind(',') + 1) : target;
+}
+
+const char* TreeWriterBase::sectionName(const KtOMLDefObjType* type, std::uint32_t path,
+                                        int level) const {
+  if (nibble(path, level) == KT_OML_WILDCARD) return "_";
+  const std::uint32_t prefix = path & (0xFFFFFFFFu >> (32 - 4 * level));
+  if (type != nullptr)
+    for (const KtOMLDefSection* s = type->firstSection(); s != nullptr; s = type->sectionAfter(s))
+      if (s->level() == level && ktOMLSectionPathAgrees(s->sectionPath, prefix))
+        return spell(DeclaredNames::kSection, sectionID(s->sectionIDIndex));
+  return "";
 }
 
 void TreeWriter::vWriteContents(KtObject*) {
@@ -42,10 +61,10 @@ void TreeWriter::writeObject(const KtOMLSyntaxObject* object) {
   if (owner != nullptr && !owner->isDefaults())
     enterPath(owner->pDefObjType(), object->sectionPathIndex());
   if (object->isDefaults()) {
-    writeObjectDefaultStart(object->typeString());
+    writeObjectDefaultStart(typeName(object));
   } else {
     const std::string id = ownID(object->nameString());
-    writeObjectStart(object->typeString(), id.empty() ? nullptr : id.c_str(), 0);
+    writeObjectStart(typeName(object), id.empty() ? nullptr : id.c_str(), 0);
   }
   writeOpeningBracket();
   writeContent(object);
@@ -58,19 +77,40 @@ void TreeWriter::writeContent(const KtOMLSyntaxObject* object) {
   openSections_ = 0;
   openPath_ = 0;
   bool unchecked = false;
-  for (const KtOMLSyntaxFieldList* c = object->pFieldList(); c != nullptr; c = c->pNext)
-    if (c->pField->inUncheckedSection() == 0)
-      writeField(object, c->pField);
-    else
+  for (const KtOMLSyntaxFieldList* c = object->pFieldList(); c != nullptr; c = c->pNext) {
+    const KtOMLSyntaxField* field = c->pField;
+    if (field->inUncheckedSection() != 0) {
       unchecked = true;
-  leavePath();
-  if (unchecked) {
-    writeOpeningBracket();
-    writeStringAttribute("comment", "unchecked");
-    for (const KtOMLSyntaxFieldList* c = object->pFieldList(); c != nullptr; c = c->pNext)
-      if (c->pField->inUncheckedSection() != 0) writeField(object, c->pField);
-    writeClosingBracket();
+    } else if (field->pValueToken() != nullptr) {
+      enterPath(object->pDefObjType(), field->sectionPathIndex());
+      writeField(object, field);
+    }
   }
+  // Unchecked fields: one unchecked block for each run of fields of one path.
+  bool blockOpen = false;
+  for (const KtOMLSyntaxFieldList* c = unchecked ? object->pFieldList() : nullptr; c != nullptr;
+       c = c->pNext) {
+    const KtOMLSyntaxField* field = c->pField;
+    if (field->inUncheckedSection() == 0 || field->pValueToken() == nullptr) continue;
+    if (mode() == KT_FILE_WRITE_BINARY && checkedFieldIDIndex(field->nameString()) < 0) {
+      ++unnamedFields_;
+      continue;
+    }
+    const std::uint32_t path = field->sectionPathIndex();
+    if (blockOpen && (path != openPath_ || openSections_ != sectionLevels(path))) {
+      writeClosingBracket();
+      blockOpen = false;
+    }
+    if (!blockOpen) {
+      enterPath(object->pDefObjType(), path);
+      writeOpeningBracket();
+      writeStringAttribute("comment", "unchecked");
+      blockOpen = true;
+    }
+    writeField(object, field);
+  }
+  if (blockOpen) writeClosingBracket();
+  leavePath();
   for (const KtOMLSyntaxObjectList* c = object->pObjectList(); c != nullptr; c = c->pNext)
     writeObject(c->pObject);
   leavePath();
@@ -79,19 +119,11 @@ void TreeWriter::writeContent(const KtOMLSyntaxObject* object) {
 }
 
 void TreeWriter::enterPath(const KtOMLDefObjType* type, std::uint32_t path) {
-  if (path == openPath_ && openSections_ == levels(path)) return;
+  if (path == openPath_ && openSections_ == sectionLevels(path)) return;
   leavePath();
-  const int depth = levels(path);
+  const int depth = sectionLevels(path);
   for (int level = 1; level <= depth; ++level) {
-    const std::uint32_t prefix = path & (0xFFFFFFFFu >> (32 - 4 * level));
-    const char* name = "_";
-    if (nibble(path, level) != KT_OML_WILDCARD && type != nullptr)
-      for (const KtOMLDefSection* s = type->firstSection(); s != nullptr; s = type->sectionAfter(s))
-        if (s->level() == level && ktOMLSectionPathAgrees(s->sectionPath, prefix)) {
-          name = sectionID(s->sectionIDIndex);
-          break;
-        }
-    writeSectionStart(name, 0);
+    writeSectionStart(sectionName(type, path, level), 0);
     writeOpeningBracket();
   }
   openSections_ = depth;
@@ -105,14 +137,7 @@ void TreeWriter::leavePath() {
 
 void TreeWriter::writeField(const KtOMLSyntaxObject* owner, const KtOMLSyntaxField* field) {
   const KtOMLToken* value = field->pValueToken();
-  const char* name = field->nameString();
-  if (value == nullptr) return;
-  if (field->inUncheckedSection() != 0 && mode() == KT_FILE_WRITE_BINARY &&
-      checkedFieldIDIndex(name) < 0) {
-    ++unnamedFields_;
-    return;
-  }
-  enterPath(owner->pDefObjType(), field->sectionPathIndex());
+  const char* name = fieldName(field);
   switch (value->tag()) {
     case OML_TOKEN_INTEGER:
       writeAttribute(name, value->intValue());
@@ -124,7 +149,7 @@ void TreeWriter::writeField(const KtOMLSyntaxObject* owner, const KtOMLSyntaxFie
       writeStringAttribute(name, field->stringValue());
       break;
     case OML_TOKEN_VALUE:
-      writeAttribute(name, valueID(value->index()));
+      writeAttribute(name, valueName(value->index()));
       break;
     case OML_TOKEN_IPADDRESS:
       writeIPBytesAttribute(name, value->ipAddress());
@@ -132,15 +157,9 @@ void TreeWriter::writeField(const KtOMLSyntaxObject* owner, const KtOMLSyntaxFie
     case OML_TOKEN_BINVALUE:
       writeAttribute(name, field->pBinValue());
       break;
-    case OML_TOKEN_SCOPE: {
-      // The reader made every reference a full id; a sibling's is written bare again.
-      const std::string target = field->referenceString();
-      const std::string from = owner->isDefaults() ? std::string() : owner->nameString();
-      const bool sibling = !from.empty() && ownerPart(from) == ownerPart(target);
-      writeReferenceAttribute(
-          name, sibling ? target.substr(target.rfind(',') + 1).c_str() : target.c_str());
+    case OML_TOKEN_SCOPE:
+      writeReferenceAttribute(name, referenceText(owner, field).c_str());
       break;
-    }
     default:
       break;
   }
