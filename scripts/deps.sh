@@ -14,6 +14,8 @@ command -v g++ >/dev/null 2>&1 || need+=(g++)
 # The tests make a locale with a decimal comma: localedef needs the character maps of locales.
 { command -v localedef >/dev/null 2>&1 && [ -f /usr/share/i18n/charmaps/ANSI_X3.4-1968.gz ]; } ||
   need+=(locales)
+# omltool's JSON form (header-only; the library itself needs nothing)
+[ -f /usr/include/rapidjson/reader.h ] || need+=(rapidjson-dev)
 for extra in "$@"; do
   case "$extra" in
     bench)

@@ -47,8 +47,12 @@ TEST_F(OmltoolTest, CheckConvertFormatKeys) {
   ASSERT_EQ(run("format graph.grammar city.oml"), 0) << err_;
   const std::string formatted = out_;
   EXPECT_EQ(readRaw("back.oml"), formatted);
-  EXPECT_NE(formatted.find("\tNODE: defaults\r\n"), std::string::npos) << formatted;
-  EXPECT_NE(formatted.find("LABEL: \"Old Town \\\"Altstadt\\\"\""), std::string::npos);
+  // Names as the grammar file spells them.
+  EXPECT_EQ(formatted.rfind("Graph: 1\r\n{\r\n\tlabel: \"city lines\"\r\n\tdirected: true\r\n", 0),
+            0u)
+      << formatted;
+  EXPECT_NE(formatted.find("\tNode: defaults\r\n"), std::string::npos) << formatted;
+  EXPECT_NE(formatted.find("label: \"Old Town \\\"Altstadt\\\"\""), std::string::npos);
   // The encoding comes from --from, the name, or the first bytes.
   ASSERT_EQ(run("convert --to text graph.grammar city.omlb --from binary plain.txt"), 0) << err_;
   EXPECT_EQ(readRaw("plain.txt"), formatted);
@@ -68,7 +72,9 @@ TEST_F(OmltoolTest, UserErrors) {
   copyExample("city.oml");
   copyExample("broken.oml");
   EXPECT_EQ(run("--help"), 0);
-  EXPECT_NE(out_.find("value NAME NUMBER"), std::string::npos);
+  for (const char* text : {"value NAME NUMBER", "--to text|binary|json", "--caret, --no-caret",
+                           "{\"ref\": \"$,1,7\"}"})
+    EXPECT_NE(out_.find(text), std::string::npos) << text;
   EXPECT_EQ(run(""), 2);
   EXPECT_EQ(err_, "omltool: no command given (try omltool --help)\n");
   EXPECT_EQ(run("translate graph.grammar city.oml"), 2);
@@ -76,7 +82,8 @@ TEST_F(OmltoolTest, UserErrors) {
   EXPECT_EQ(run("check --fast graph.grammar city.oml"), 2);
   EXPECT_EQ(err_, "omltool: unknown option --fast (try omltool --help)\n");
   EXPECT_EQ(run("convert graph.grammar city.oml x.oml"), 2);
-  EXPECT_EQ(run("convert --to json graph.grammar city.oml x.oml"), 2);
+  EXPECT_EQ(run("convert --to yaml graph.grammar city.oml x.oml"), 2);
+  EXPECT_EQ(err_, "omltool: --to takes text, binary or json, not yaml (try omltool --help)\n");
   EXPECT_EQ(run("format graph.grammar"), 2);
   EXPECT_EQ(err_, "omltool: format takes 2 file names, not 1 (try omltool --help)\n");
   EXPECT_EQ(run("check missing.grammar city.oml"), 1);
@@ -96,6 +103,78 @@ TEST_F(OmltoolTest, UserErrors) {
   EXPECT_EQ(run("convert --to text graph.grammar city.oml no/such/folder.oml"), 1);
   EXPECT_EQ(err_.rfind("omltool: cannot write no/such/folder.oml", 0), 0u) << err_;
   EXPECT_EQ(run("keys graph.grammar no/such/keys.h"), 1);
+}
+
+TEST_F(OmltoolTest, Json) {
+  copyExample("graph.grammar");
+  copyExample("city.oml");
+  ASSERT_EQ(run("format graph.grammar city.oml"), 0) << err_;
+  const std::string formatted = out_;
+  ASSERT_EQ(run("convert --to json graph.grammar city.oml city.json"), 0) << err_;
+  const std::string json = readRaw("city.json");
+  EXPECT_EQ(
+      json.rfind("{\n  \"objects\": [\n    {\n      \"type\": \"Graph\",\n      \"id\": \"1\",\n"
+                 "      \"fields\": [\n        {\"label\": \"city lines\"},\n",
+                 0),
+      0u)
+      << json;
+  EXPECT_NE(json.find("{\"layout/spacing\": 1.5}"), std::string::npos);
+  EXPECT_NE(json.find("{\"target\": {\"ref\": \"3\"}}"), std::string::npos);
+  // A name ending in .json is read as JSON; elsewhere --from json says so.
+  ASSERT_EQ(run("convert --to text graph.grammar city.json back.oml"), 0) << err_;
+  EXPECT_EQ(readRaw("back.oml"), formatted);
+  writeRaw("city.data", json);
+  ASSERT_EQ(run("convert --from json --to binary graph.grammar city.data city.omlb"), 0) << err_;
+  ASSERT_EQ(run("format graph.grammar city.omlb"), 0) << err_;
+  EXPECT_EQ(out_, formatted);
+  ASSERT_EQ(run("format graph.grammar city.json"), 0) << err_;
+  EXPECT_EQ(out_, formatted);
+  EXPECT_EQ(run("check graph.grammar city.json"), 0);
+  EXPECT_EQ(err_, "");
+  ASSERT_EQ(run("convert --to json graph.grammar city.omlb again.json"), 0) << err_;
+  EXPECT_EQ(readRaw("again.json"), json);
+  // JSON that does not fit: one line with its place, and nothing written.
+  writeRaw("bad.json", "{\"objects\": [{\"type\": \"Graph\",\n  \"fields\": [{\"label\": 7}]}]}\n");
+  writeRaw("kept.oml", "kept");
+  EXPECT_EQ(run("convert --to text graph.grammar bad.json kept.oml"), 1);
+  EXPECT_EQ(err_, "omltool: bad.json:2:24: string expected (#024)\n");
+  EXPECT_EQ(readRaw("kept.oml"), "kept");
+  EXPECT_EQ(run("check --caret graph.grammar bad.json city.oml"), 1);
+  EXPECT_EQ(err_,
+            "omltool: bad.json:2:24: string expected (#024)\n"
+            "    2 |   \"fields\": [{\"label\": 7}]}]}\n"
+            "      |                        ^\n");
+  EXPECT_EQ(run("check graph.grammar missing.json"), 1);
+  EXPECT_EQ(err_.rfind("omltool: missing.json: cannot read it: ", 0), 0u) << err_;
+}
+
+TEST_F(OmltoolTest, Carets) {
+  copyExample("graph.grammar");
+  copyExample("broken.oml");
+  const std::string messages =
+      "Error #024 (broken.oml:3:17) integer number expected !\n"
+      "    3 |   Node 1 { x: 1.5 shape: square }\n"
+      "      |               ~~^\n"
+      "Error #025 (broken.oml:3:31) different value type expected !\n"
+      "    3 |   Node 1 { x: 1.5 shape: square }\n"
+      "      |                          ~~~~~^\n"
+      "Error #016 (broken.oml:5:1) right bracket without left bracket !\n"
+      "    5 | }\n"
+      "      | ^\n"
+      "Error #020 (broken.oml:5:1) unexpected token !\n"
+      "    5 | }\n"
+      "      | ^\n";
+  EXPECT_EQ(run("check --caret graph.grammar broken.oml"), 1);
+  EXPECT_EQ(err_, messages);
+  EXPECT_EQ(run("format graph.grammar --caret broken.oml"), 1);
+  EXPECT_EQ(err_, messages + "omltool: broken.oml has errors\n");
+  // The last of --caret and --no-caret counts; without a terminal there is no excerpt.
+  EXPECT_EQ(run("check --caret --no-caret graph.grammar broken.oml"), 1);
+  EXPECT_EQ(err_.find(" | "), std::string::npos) << err_;
+  // A binary file has no lines to show.
+  writeRaw("b.omlb", std::string("O\x01", 2));
+  EXPECT_EQ(run("check --caret graph.grammar b.omlb"), 1);
+  EXPECT_EQ(err_.find(" | "), std::string::npos) << err_;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Writing syntax trees back: text to binary to text gives what text to text gives, and binary to
-// text to binary gives the binary back, for the corpus and for random documents.
+// Writing syntax trees back: text to binary to text, and text to JSON to text, give what text to
+// text gives; binary to text to binary gives the binary back, and JSON to tree to JSON the JSON;
+// for the corpus and for random documents.
 #include "tools/omltool/tree_writer.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 
 #include "ktbase/files/file_test_util.h"
 #include "ktbase/oml/oml_test_util.h"
+#include "tools/omltool/json_reader.h"
+#include "tools/omltool/json_writer.h"
 
 namespace {
 
@@ -34,6 +37,25 @@ class RoundTripTest : public TempDirTest {
     unnamed_ = writer.unnamedFields();
     return readRaw(name);
   }
+  std::string writeJson(const KtOMLFile& reader, const std::string& name) {
+    JsonWriter writer(reader.pSyntaxTree(), nullptr);
+    EXPECT_EQ(writer.writeOMLFile(path(name).c_str(), grammar_.get(), nullptr, 0, 0, 0),
+              KT_FILE_OK);
+    return readRaw(name);
+  }
+  // Text to JSON to text gives `text`, and the JSON read back writes the same JSON.
+  std::string jsonRoundTrip(const KtOMLFile& original, const std::string& text) {
+    const std::string json = writeJson(original, "j1.json");
+    JsonReader fromJson;
+    std::string error;
+    TextPlace place;
+    if (!fromJson.read(path("j1.json"), grammar_.get(), dir_, error, place))
+      return "reading the written JSON: " + error + "\n" + json;
+    if (write(fromJson, "t4.oml", false) != text)
+      return "text to JSON to text differs:\n" + text + "\n---\n" + readRaw("t4.oml");
+    if (writeJson(fromJson, "j2.json") != json) return "JSON to JSON differs:\n" + json;
+    return "";
+  }
 
   // The round trips of one text file; "" when all agree, else what went wrong.
   std::string roundTrips(const std::string& file) {
@@ -46,6 +68,8 @@ class RoundTripTest : public TempDirTest {
     auto fromText = read(path("t1.oml"), false, log);
     if (!log.empty()) return "reading the written text: " + log + text;
     if (write(*fromText, "t2.oml", false) != text) return "text to text differs:\n" + text;
+    const std::string json = jsonRoundTrip(*original, text);
+    if (!json.empty()) return json;
     // Unchecked fields the grammar cannot name stay out of binary files.
     if (unnamed > 0) return file.find("unchecked") != std::string::npos ? "" : "fields left out";
     auto fromBinary = read(path("b1.omlb"), true, log);
@@ -109,6 +133,7 @@ class GraphGenerator {
              (pick(2) == 0 ? " weight: " + real() : std::string()) + " }\n";
     // Unchecked names the grammar knows: the binary encoding can name them.
     if (pick(3) == 0) out += "{ comment: \"unchecked\" x: \"text\" spacing: 5 }\n";
+    if (pick(3) == 0) out += "layout { comment: \"unchecked\" x: 1.5 y: 0x0a }\n";
     return out + "}\n";
   }
 
@@ -124,10 +149,13 @@ class GraphGenerator {
   }
 
   std::string string() {
-    static const char* const pieces[] = {"a",  "B c", "\\\"",     "\\\\", "\\r", "\\n",
-                                         "\n", "\t",  "\xC3\xA9", "#",    "{",   "0x"};
+    // Bytes that are not UTF-8 too: a lone byte, a cut sequence, an encoded surrogate, and the
+    // encoding of a code point that the JSON form uses for such bytes.
+    static const char* const pieces[] = {
+        "a",        "B c", "\\\"", "\\\\", "\\r",  "\\n",      "\n",           "\t",
+        "\xC3\xA9", "#",   "{",    "0x",   "\xFF", "\xE2\x82", "\xED\xA0\x80", "\xF4\x8F\xBE\x80"};
     std::string s = "\"";
-    for (int i = 0; i < pick(6); ++i) s += pieces[pick(12)];
+    for (int i = 0; i < pick(6); ++i) s += pieces[pick(16)];
     return s + "\"";
   }
 
