@@ -1,7 +1,5 @@
 #include "tools/omltool/caret.h"
 
-#include <vector>
-
 namespace {
 
 bool isTokenChar(char c) {
@@ -59,41 +57,38 @@ bool SourceLines::line(const std::string& fileName, std::int64_t number, std::st
   return readLine(text);
 }
 
+// The cells a byte takes on screen from cell `cell`: a tab reaches the next multiple of eight, a
+// UTF-8 continuation byte takes none (it joins the cell of its lead byte), any other byte one.
+std::size_t cellsOf(unsigned char c, std::size_t cell) {
+  if (c == '\t') return 8 - cell % 8;
+  return c >= 0x80 && c < 0xC0 ? 0 : 1;
+}
+
 std::string caretExcerpt(const std::string& text, std::int64_t number, std::int64_t position,
                          int width) {
-  // The cells of the line as shown, and the first cell of every byte (one more for the end).
-  std::vector<std::string> cells;
-  std::vector<std::size_t> cellOf(text.size() + 1);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    cellOf[i] = cells.size();
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\t') {
-      do cells.emplace_back(" ");
-      while (cells.size() % 8 != 0);
-    } else if (c < 32 || c == 127) {
-      cells.emplace_back(" ");
-    } else if (c >= 0x80 && c < 0xC0 && !cells.empty() &&
-               static_cast<unsigned char>(cells.back()[0]) >= 0x80) {
-      cells.back().push_back(static_cast<char>(c));  // a continuation byte: the same cell
-      cellOf[i] = cells.size() - 1;
-    } else {
-      cells.emplace_back(1, static_cast<char>(c));
-    }
-  }
-  cellOf[text.size()] = cells.size();
   const std::size_t last = position < 1 ? 0
                            : static_cast<std::size_t>(position) > text.size()
                                ? text.size()
                                : static_cast<std::size_t>(position - 1);
-  const std::size_t caret = cellOf[last];
-  const std::size_t from = last < text.size() ? cellOf[tokenStart(text, last)] : caret;
+  const std::size_t first = last < text.size() ? tokenStart(text, last) : last;
+  // The first cell of the token, of the caret, and the cells of the whole line. A continuation
+  // byte at the place stands in the cell of its character.
+  std::size_t cell = 0, from = 0, caret = 0;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    const std::size_t n = i < text.size() ? cellsOf(static_cast<unsigned char>(text[i]), cell) : 0;
+    const std::size_t at = n == 0 && i < text.size() && cell > 0 ? cell - 1 : cell;
+    if (i == first) from = at;
+    if (i == last) caret = at;
+    cell += n;
+  }
+  const std::size_t cells = cell;
   // The window: the whole line when it fits, else `width` cells around the caret.
   const std::size_t w = width < 8 ? 8 : static_cast<std::size_t>(width);
-  std::size_t begin = 0, end = cells.size();
-  if (cells.size() + 1 > w) {
+  std::size_t begin = 0, end = cells;
+  if (cells + 1 > w) {
     begin = caret > w / 2 ? caret - w / 2 : 0;
-    end = begin + w < cells.size() ? begin + w : cells.size();
-    if (end - begin < w && end == cells.size()) begin = end + 1 > w ? end + 1 - w : 0;
+    end = begin + w < cells ? begin + w : cells;
+    if (end - begin < w && end == cells) begin = end + 1 > w ? end + 1 - w : 0;
   }
   char gutter[32];
   std::snprintf(gutter, sizeof gutter, "%5lld | ", static_cast<long long>(number));
@@ -103,9 +98,23 @@ std::string caretExcerpt(const std::string& text, std::int64_t number, std::int6
     out += "...";
     marks += "   ";
   }
-  for (std::size_t cell = begin; cell < end; ++cell) out += cells[cell];
-  if (end < cells.size()) out += "...";
+  // The bytes whose cells lie in the window; a tab cut by its edge shows its part of blanks.
+  cell = 0;
+  for (std::size_t i = 0; i < text.size() && cell <= end; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const std::size_t n = cellsOf(c, cell);
+    if (c == '\t') {
+      for (std::size_t k = cell; k < cell + n; ++k)
+        if (k >= begin && k < end) out += ' ';
+    } else if (n == 0) {  // goes with its lead byte, in the cell before
+      if (cell > begin && cell <= end) out += static_cast<char>(c);
+    } else if (cell >= begin && cell < end) {
+      out += c < 32 || c == 127 ? ' ' : static_cast<char>(c);
+    }
+    cell += n;
+  }
+  if (end < cells) out += "...";
   out += '\n';
-  for (std::size_t cell = begin; cell < caret; ++cell) marks += cell >= from ? '~' : ' ';
+  for (std::size_t k = begin; k < caret; ++k) marks += k >= from ? '~' : ' ';
   return out + marks + "^\n";
 }

@@ -33,6 +33,13 @@ TEST(CaretExcerptTest, TabsControlsAndUtf8TakeTheirColumns) {
   EXPECT_EQ(caretExcerpt("a\x01z", 1, 3), "    1 | a z\n      |   ^\n");
   // "é" is two bytes and one column; the place of the byte after it is column 3.
   EXPECT_EQ(caretExcerpt("a\xC3\xA9z", 1, 4), "    1 | a\xC3\xA9z\n      |   ^\n");
+  // A window edge shows its part of a tab, and keeps a character whole: cells 23 to 30 of
+  // "é", 21 x, a tab (cells 22 and 23), "yzé" and w's, the caret under the first w.
+  const std::string line =
+      "\xC3\xA9" + std::string(21, 'x') + "\tyz\xC3\xA9" + std::string(30, 'w');
+  EXPECT_EQ(caretExcerpt(line, 1, 29, 8),
+            "    1 | ... yz\xC3\xA9wwww...\n"
+            "      |        ^\n");
 }
 
 TEST(CaretExcerptTest, LongLinesAreShownAroundThePlace) {

@@ -169,8 +169,10 @@ class OmlFromJson : public KtOMLFile {
   bool openRecord(Record& record);
   bool closeRecord();
   bool fieldKey(const std::string& key);
-  bool checkName(const std::string& name, const char* kind,
-                 bool (OmlFromJson::*known)(const std::string&) const);
+  enum NameKind { kTypeName, kSectionName, kFieldName, kValueName };
+  // Returns true iff `name` is a name of that kind in the grammar that OML text reads as such;
+  // refuses it otherwise.
+  bool checkName(const std::string& name, NameKind kind);
   bool isTypeName(const std::string& s) const { return objTypeIDIndex(s.c_str()) >= 1; }
   // Sections, fields and values OML text reads as such: their names are no name of a kind
   // that the reader tries before.
@@ -391,7 +393,7 @@ bool OmlFromJson::memberString(const std::string& value) {
   state_ = kRecordMember;
   switch (r.member) {
     case kType:
-      if (!checkName(value, "object type", &OmlFromJson::isTypeName)) return false;
+      if (!checkName(value, kTypeName)) return false;
       r.type = value;
       r.typePlace = here();
       return true;
@@ -404,7 +406,7 @@ bool OmlFromJson::memberString(const std::string& value) {
       std::vector<std::string> names;
       split(value, '/', names);
       for (const std::string& name : names)
-        if (!checkName(name, "section", &OmlFromJson::isSectionName)) return false;
+        if (!checkName(name, kSectionName)) return false;
       r.section = value;
       r.sectionPlace = here();
       return true;
@@ -414,21 +416,21 @@ bool OmlFromJson::memberString(const std::string& value) {
   }
 }
 
-bool OmlFromJson::checkName(const std::string& name, const char* kind,
-                            bool (OmlFromJson::*known)(const std::string&) const) {
-  std::unordered_set<std::string>& memo = knownNames_[kind[0] == 's'   ? 0
-                                                      : kind[0] == 'f' ? 1
-                                                      : kind[0] == 'v' ? 2
-                                                                       : 3];
+bool OmlFromJson::checkName(const std::string& name, NameKind kind) {
+  static const char* const kPhrases[] = {"an object type", "a section", "a field", "a value"};
+  static bool (OmlFromJson::*const kKnown[])(const std::string&)
+      const = {&OmlFromJson::isTypeName, &OmlFromJson::isSectionName, &OmlFromJson::isFieldName,
+               &OmlFromJson::isValueName};
+  std::unordered_set<std::string>& memo = knownNames_[kind];
   if (memo.count(name) != 0) return true;
-  if ((this->*known)(name) && isIdentifier(name)) {
+  if ((this->*kKnown[kind])(name) && isIdentifier(name)) {
     if (memo.size() < kMaxKnownNames) memo.insert(name);
     return true;
   }
-  if (std::strcmp(kind, "section") == 0 && sectionIDIndex(name.c_str()) == 0)
+  if (kind == kSectionName && sectionIDIndex(name.c_str()) == 0)
     return refuse("the section `" + name + "' holds nothing that is read");
-  return refuse("`" + name + "' is not " + (kind[0] == 'o' ? "an " : "a ") + kind +
-                " of the grammar" + (isGrammarWord(name) ? " that OML text can name here" : ""));
+  return refuse("`" + name + "' is not " + kPhrases[kind] + " of the grammar" +
+                (isGrammarWord(name) ? " that OML text can name here" : ""));
 }
 
 bool OmlFromJson::openRecord(Record& r) {
@@ -487,7 +489,7 @@ bool OmlFromJson::fieldKey(const std::string& key) {
     fieldPath_.pop_back();
   }
   for (const std::string& section : fieldPath_)
-    if (!checkName(section, "section", &OmlFromJson::isSectionName)) return false;
+    if (!checkName(section, kSectionName)) return false;
   if (top().member == kUnchecked) {
     const std::int32_t index = checkedFieldIDIndex(fieldName_.c_str());
     if (!isIdentifier(fieldName_))
@@ -495,7 +497,7 @@ bool OmlFromJson::fieldKey(const std::string& key) {
                     "' is not a name (a letter or _, then letters, digits and _)");
     if (index >= 0 && index < 7)
       return refuse("`" + fieldName_ + "' is a built-in name, not a field");
-  } else if (!checkName(fieldName_, "field", &OmlFromJson::isFieldName)) {
+  } else if (!checkName(fieldName_, kFieldName)) {
     return false;
   }
   state_ = kFieldValue;
@@ -655,7 +657,7 @@ bool OmlFromJson::explicitValue(const std::string& text, bool number) {
     return true;
   }
   if (explicitKind_ == "enum") {
-    if (!checkName(text, "value", &OmlFromJson::isValueName)) return false;
+    if (!checkName(text, kValueName)) return false;
     beginField();
     writeAttribute(name, text.c_str());
   } else if (explicitKind_ == "ip") {

@@ -25,7 +25,7 @@ void JsonWriter::Stream::drain() {
 JsonWriter::JsonWriter(const KtOMLSyntaxObject* tree, const DeclaredNames* names)
     : TreeWriterBase(tree, names), stream_(this), writers_(new Writers(stream_)) {}
 
-JsonWriter::~JsonWriter() { delete writers_; }
+JsonWriter::~JsonWriter() = default;
 
 void JsonWriter::vWriteContents(KtObject*) {
   stream_.length_ = 0;

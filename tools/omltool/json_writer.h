@@ -32,6 +32,7 @@
 #define KTBASE_TOOLS_OMLTOOL_JSON_WRITER_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "tools/omltool/tree_writer.h"
@@ -81,7 +82,7 @@ class JsonWriter : public TreeWriterBase {
   void explicitValue(const char* kind, const char* value, std::size_t n);
 
   Stream stream_;
-  Writers* writers_;
+  std::unique_ptr<Writers> writers_;
   std::string scratch_, key_, hex_;
 };
 
