@@ -46,6 +46,10 @@ const char kUsage[] =
     "  --to text|binary|json    the form convert writes\n"
     "  --caret, --no-caret      after each message with a place in a text file, show the line\n"
     "                           and a caret under the place (by default on a terminal)\n"
+    "  --include-root DIR       included files must resolve to DIR or below it\n"
+    "  --no-include             every include is refused\n"
+    "For files from untrusted sources, use --no-include or --include-root: else a file can make\n"
+    "omltool read (and show parts of) any file it may open. A refused include is fatal error 13.\n"
     "\n"
     "Names are written as the grammar file spells them, and matched in any case.\n"
     "\n"
@@ -92,6 +96,8 @@ struct Options {
   std::string command;
   std::string to, from;
   bool caret = false;
+  std::string includeRoot;  // "" : includes are not confined
+  bool noInclude = false;
   std::vector<std::string> rest;
 };
 
@@ -209,6 +215,15 @@ std::unique_ptr<KtOMLFile> readInput(const Options& o, KtOMLStatic& grammar,
     return nullptr;
   }
   auto reader = std::make_unique<ToolReader>(fileSize(name), excerpts, form == Form::kText);
+  if (o.noInclude) {
+    reader->includeMode(KT_OML_INCLUDE_NONE);
+  } else if (!o.includeRoot.empty()) {
+    reader->includeMode(KT_OML_INCLUDE_BELOW_ROOT);
+    if (reader->includeRoot(o.includeRoot.c_str()) == nullptr) {
+      std::fprintf(stderr, "omltool: out of memory\n");
+      return nullptr;
+    }
+  }
   if (reader->readOMLFile(name.c_str(), &grammar, nullptr, -1, form == Form::kBinary ? 1 : 0, 0,
                           0) != KT_FILE_OK)
     return nullptr;
@@ -278,6 +293,11 @@ int parseArguments(int argc, char** argv, Options& out) {
       (a == "--to" ? out.to : out.from) = v;
     } else if (options && (a == "--caret" || a == "--no-caret")) {
       out.caret = a == "--caret";
+    } else if (options && a == "--include-root") {
+      if (i + 1 >= argc || argv[i + 1][0] == 0) return usageError(a + " needs a folder");
+      out.includeRoot = argv[++i];
+    } else if (options && a == "--no-include") {
+      out.noInclude = true;
     } else if (options && a.size() > 1 && a[0] == '-') {
       return usageError("unknown option " + a);
     } else {

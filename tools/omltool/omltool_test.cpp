@@ -177,4 +177,26 @@ TEST_F(OmltoolTest, Carets) {
   EXPECT_EQ(err_.find(" | "), std::string::npos) << err_;
 }
 
+TEST_F(OmltoolTest, IncludesFromUntrustedFiles) {
+  copyExample("graph.grammar");
+  ASSERT_EQ(std::system(("mkdir '" + dir_ + "/sub'").c_str()), 0);
+  writeRaw("sub/nodes.oml", "Node 2\n");
+  writeRaw("secret.oml", "Node 3\n");
+  writeRaw("sub/main.oml",
+           "Graph 1 {\n  include \"sub/nodes.oml\"\n  include \"sub/../secret.oml\"\n}\n");
+  ASSERT_EQ(run("format graph.grammar sub/main.oml"), 0) << err_;
+  EXPECT_NE(out_.find("Node: 3"), std::string::npos) << out_;
+  // Confined to sub: the file in it is read, the one beside it refused.
+  EXPECT_EQ(run("check --include-root sub graph.grammar sub/main.oml"), 1);
+  EXPECT_EQ(err_, "Fatal error #013 (sub/main.oml:3:29) cannot open `sub/../secret.oml' !\n");
+  EXPECT_EQ(run("check --include-root . graph.grammar sub/main.oml"), 0) << err_;
+  EXPECT_EQ(run("check --no-include graph.grammar sub/main.oml"), 1);
+  EXPECT_EQ(err_, "Fatal error #013 (sub/main.oml:2:25) cannot open `sub/nodes.oml' !\n");
+  writeRaw("kept.oml", "kept");
+  EXPECT_EQ(run("convert --no-include --to text graph.grammar sub/main.oml kept.oml"), 1);
+  EXPECT_EQ(readRaw("kept.oml"), "kept");
+  EXPECT_EQ(run("check graph.grammar sub/main.oml --include-root"), 2);
+  EXPECT_EQ(err_, "omltool: --include-root needs a folder (try omltool --help)\n");
+}
+
 }  // namespace
