@@ -331,6 +331,11 @@ class KtOMLFile : public KtTextFile {
                           std::uint32_t path, Owner& owner, const KtOMLToken* opening);
   void parseAttribute(const KtOMLToken* keyword, std::int32_t sectionIDIndex, std::uint32_t path,
                       Owner& owner, KtOMLToken& first, int ordinal);
+  void parseAttributeBody(const KtOMLToken* keyword, std::int32_t sectionIDIndex,
+                          std::uint32_t path, Owner& owner, KtOMLToken* token, bool prefix,
+                          int ordinal);
+  bool parseFieldAttribute(std::int32_t sectionIDIndex, std::uint32_t path, Owner& owner,
+                           KtOMLToken& field, int ordinal);
   void parseObject(const KtOMLToken& type, std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
                    std::uint32_t path, Owner& owner, const KtOMLToken* opening);
   void parseField(const KtOMLToken* field, std::int32_t sectionIDIndex, std::uint32_t path,
@@ -362,9 +367,10 @@ class KtOMLFile : public KtTextFile {
   KtOMLSyntaxObject* newSyntaxObject(const KtOMLToken* place, std::int32_t type,
                                      std::int32_t objectIDIndex, std::int32_t sectionIDIndex,
                                      std::uint32_t path);
-  KtOMLSyntaxField* newSyntaxField(const KtOMLToken& place, Owner& owner, std::int32_t nameIndex,
-                                   std::int32_t sectionIDIndex, std::uint32_t path,
-                                   KtOMLToken& value);
+  std::int32_t fieldContext(Owner& owner, std::int32_t sectionIDIndex, std::uint32_t path,
+                            std::int32_t file);
+  KtOMLSyntaxField* newSyntaxField(const KtOMLToken& place, std::int32_t context,
+                                   std::int32_t nameIndex, KtOMLToken& value);
   void destroyTree();
 
   // ----- the writer (oml_writer.cpp)

@@ -79,9 +79,6 @@ inline int hexValue(char c) {
   return c - 'A' + 10;
 }
 
-bool isOpening(char c) { return c == '(' || c == '<' || c == '[' || c == '{'; }
-bool isClosing(char c) { return c == ')' || c == '>' || c == ']' || c == '}'; }
-
 char partnerOf(char opening) {
   switch (opening) {
     case '(':
@@ -206,6 +203,7 @@ KtOMLLexer::~KtOMLLexer() {
   stop();
   delete words_;
   std::free(classes_);
+  std::free(wordSlots_);
   std::free(brackets_);
   std::free(scratch_);
 }
@@ -557,12 +555,123 @@ bool KtOMLLexer::readText(KtOMLToken& token) {
   return c != 0 && (punctuation(c, token) || readTextToken(c, token));
 }
 
+namespace {
+
+inline std::uint32_t bigEndian(const unsigned char* b) {
+  return static_cast<std::uint32_t>(b[0]) << 24 | static_cast<std::uint32_t>(b[1]) << 16 |
+         static_cast<std::uint32_t>(b[2]) << 8 | b[3];
+}
+
+// What a tag byte begins, for the fast reader: an index or number (with the token's kind, the
+// limit it is checked against, and its form), a real, a string, a name, punctuation; 0 for what
+// only the general readers take.
+enum : std::uint8_t { kGeneral = 0, kNumber, kReal, kString, kName, kPunctuation };
+enum : std::uint8_t { kNoLimit = 0, kFieldLimit, kValueLimit, kTypeLimit, kSectionLimit };
+
+struct BinaryItem {
+  std::uint8_t what;
+  std::uint8_t kind;   // the token's tag, for a number
+  std::uint8_t limit;  // which limit a number is checked against
+  std::uint8_t bytes;  // of a number: 1 or 4
+};
+
+constexpr BinaryItem binaryItemOf(int c) {
+  const unsigned char tag = static_cast<unsigned char>(c);
+  const std::uint8_t bytes = ktOMLIsShortTag(tag) ? 1 : 4;
+  switch (ktOMLIsShortTag(tag) ? ktOMLLongTag(tag) : tag) {
+    case KT_OML_TAG_FIELD:
+      return {kNumber, OML_TOKEN_FIELD, kFieldLimit, bytes};
+    case KT_OML_TAG_VALUE:
+      return {kNumber, OML_TOKEN_VALUE, kValueLimit, bytes};
+    case KT_OML_TAG_OBJTYPE:
+      return {kNumber, OML_TOKEN_OBJTYPE, kTypeLimit, bytes};
+    case KT_OML_TAG_SECTION:
+      return {kNumber, OML_TOKEN_SECTION, kSectionLimit, bytes};
+    case KT_OML_TAG_INTEGER:
+      return {kNumber, OML_TOKEN_INTEGER, kNoLimit, bytes};
+    case KT_OML_TAG_ADDRESS:
+      return {kNumber, OML_TOKEN_IPADDRESS, kNoLimit, bytes};
+    case KT_OML_TAG_REAL:
+      return {kReal, 0, 0, 0};
+    case KT_OML_TAG_NAME:
+      return {static_cast<std::uint8_t>(tag == KT_OML_TAG_NAME ? kName : kGeneral), 0, 0, 0};
+    case KT_OML_TAG_STRING:
+      return {kString, 0, 0, 0};
+    case '(':
+    case ')':
+    case '<':
+    case '>':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+    case ':':
+    case '=':
+    case ';':
+      return {kPunctuation, 0, 0, 0};
+    default:
+      return {kGeneral, 0, 0, 0};
+  }
+}
+
+struct BinaryItemTable {
+  BinaryItem items[256];
+  constexpr BinaryItemTable() : items() {
+    for (int c = 0; c < 256; ++c) items[c] = binaryItemOf(c);
+  }
+};
+constexpr BinaryItemTable kBinaryItems;
+
+}  // namespace
+
+// The items most files are made of are decoded straight from the block when it holds enough
+// bytes for any of them; the general readers take the rest, and every item near the block's
+// end.
 bool KtOMLLexer::readBinary(KtOMLToken& token) {
   for (;;) {
     KtOMLInput* in = pFiles_;
     if (in == nullptr || reader_.fatalError_) return false;
     if (in->end - in->p >= kFastItem) {
-      if (fastBinaryItem(in, token)) return true;
+      const unsigned char* p = reinterpret_cast<const unsigned char*>(in->p);
+      const BinaryItem item = kBinaryItems.items[*p];
+      if (item.what == kNumber) {
+        const std::uint32_t value = item.bytes == 1 ? p[1] : bigEndian(p + 1);
+        in->p += 1 + item.bytes;
+        std::uint32_t limit = 0xFFFFFFFFu;
+        switch (item.limit) {
+          case kFieldLimit:
+            limit = static_cast<std::uint32_t>(grammarFields_ +
+                                               reader_.pUncheckedFieldIDPool_->count());
+            break;
+          case kValueLimit:
+            limit = static_cast<std::uint32_t>(grammarValues_);
+            break;
+          case kTypeLimit:
+            limit = static_cast<std::uint32_t>(grammarTypes_);
+            break;
+          case kSectionLimit:
+            limit = static_cast<std::uint32_t>(grammarSections_ +
+                                               reader_.pUnknownSectionIDPool_->count());
+            break;
+          default:
+            break;
+        }
+        const std::int64_t n = in->before + (in->p - in->buffer);
+        const std::int32_t line = n < INT32_MAX ? static_cast<std::int32_t>(n) : INT32_MAX;
+        if (limit != 0xFFFFFFFFu && (static_cast<std::int32_t>(value) < 0 || value >= limit))
+          token.assign(OML_TOKEN_ERROR, *p, in->fileNameIndex, line, 0);
+        else
+          token.assign(item.kind, value, in->fileNameIndex, line, 0);
+        return true;
+      }
+      if (item.what == kPunctuation) {
+        ++in->p;
+        return punctuation(static_cast<char>(*p), token);
+      }
+      if (item.what == kReal && fastBinaryReal(in, token)) return true;
+      if ((item.what == kString || item.what == kName) &&
+          fastBinaryText(in, item.what == kName, token))
+        return true;
     } else if (in->p == in->end && !refillBinary(in, 1)) {
       popFile();
       continue;
@@ -572,77 +681,6 @@ bool KtOMLLexer::readBinary(KtOMLToken& token) {
       return true;
     // A truncated item was reported and gave no token: read on.
   }
-}
-
-namespace {
-
-inline std::uint32_t bigEndian(const unsigned char* b) {
-  return static_cast<std::uint32_t>(b[0]) << 24 | static_cast<std::uint32_t>(b[1]) << 16 |
-         static_cast<std::uint32_t>(b[2]) << 8 | b[3];
-}
-
-}  // namespace
-
-// The items most files are made of, decoded straight from a buffer that holds enough bytes for
-// any of them; false (nothing taken) for an item the general readers take.
-bool KtOMLLexer::fastBinaryItem(KtOMLInput* in, KtOMLToken& token) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(in->p);
-  const unsigned char tag = p[0];
-  KtOMLTokenTagEnum kind;
-  std::uint32_t limit;
-  switch (ktOMLLongTag(tag)) {
-    case KT_OML_TAG_FIELD:
-      kind = OML_TOKEN_FIELD;
-      limit = static_cast<std::uint32_t>(grammarFields_ + reader_.pUncheckedFieldIDPool_->count());
-      break;
-    case KT_OML_TAG_VALUE:
-      kind = OML_TOKEN_VALUE;
-      limit = static_cast<std::uint32_t>(grammarValues_);
-      break;
-    case KT_OML_TAG_OBJTYPE:
-      kind = OML_TOKEN_OBJTYPE;
-      limit = static_cast<std::uint32_t>(grammarTypes_);
-      break;
-    case KT_OML_TAG_SECTION:
-      kind = OML_TOKEN_SECTION;
-      limit =
-          static_cast<std::uint32_t>(grammarSections_ + reader_.pUnknownSectionIDPool_->count());
-      break;
-    case KT_OML_TAG_INTEGER:
-      kind = OML_TOKEN_INTEGER;
-      limit = 0xFFFFFFFFu;
-      break;
-    case KT_OML_TAG_ADDRESS:
-      kind = OML_TOKEN_IPADDRESS;
-      limit = 0xFFFFFFFFu;
-      break;
-    case KT_OML_TAG_REAL:
-      return fastBinaryReal(in, token);
-    case KT_OML_TAG_NAME & 0xDF:
-      if (tag == KT_OML_TAG_NAME) return fastBinaryText(in, true, token);
-      return false;
-    default:
-      if (tag == KT_OML_TAG_STRING) return fastBinaryText(in, false, token);
-      if (isOpening(static_cast<char>(tag)) || isClosing(static_cast<char>(tag)) || tag == ':' ||
-          tag == '=' || tag == ';') {
-        ++in->p;
-        return punctuation(static_cast<char>(tag), token);
-      }
-      return false;
-  }
-  std::uint32_t value;
-  if (ktOMLIsShortTag(tag)) {
-    value = p[1];
-    in->p += 2;
-  } else {
-    value = bigEndian(p + 1);
-    in->p += 5;
-  }
-  if (limit != 0xFFFFFFFFu && (static_cast<std::int32_t>(value) < 0 || value >= limit))
-    make(token, OML_TOKEN_ERROR, tag);
-  else
-    make(token, kind, static_cast<std::int32_t>(value));
-  return true;
 }
 
 bool KtOMLLexer::fastBinaryReal(KtOMLInput* in, KtOMLToken& token) {
@@ -1152,6 +1190,9 @@ bool KtOMLLexer::binValueToken(const char* bytes, std::size_t n, KtOMLToken& tok
 void KtOMLLexer::buildWords() {
   delete words_;
   words_ = new (std::nothrow) KtOMLNamePool(true);
+  std::free(wordSlots_);
+  wordSlots_ = nullptr;
+  wordMask_ = 0;
   grammarSections_ = reader_.grammarSectionCount();
   grammarFields_ = reader_.grammarFieldCount();
   grammarValues_ = grammar_ != nullptr && grammar_->pValueIDPool() != nullptr
@@ -1178,10 +1219,55 @@ void KtOMLLexer::buildWords() {
 
 // The class record of a word, made (as an object id's) when the word is new; null when memory
 // runs out.
+namespace {
+
+inline std::uint32_t wordHash(std::uint64_t head, std::size_t length) {
+  const std::uint64_t h = (head ^ length * 0x9E3779B97F4A7C15u) * 0xBF58476D1CE4E5B9u;
+  return static_cast<std::uint32_t>(h >> 32);
+}
+
+}  // namespace
+
+std::int32_t KtOMLLexer::wordFind(const char* word, std::size_t length) const {
+  if (wordSlots_ == nullptr || length == 0 || length > 0xFFFFFFFFu) return -1;
+  const std::uint64_t head = ktOMLFoldedHead(word, length);
+  for (std::uint32_t i = wordHash(head, length) & wordMask_;; i = (i + 1) & wordMask_) {
+    const WordSlot& slot = wordSlots_[i];
+    if (slot.length == 0) return -1;
+    if (slot.head == head && slot.length == length &&
+        (length <= 8 || ktOMLSameFolded(word + 8, words_->text(slot.word) + 8, length - 8) != 0))
+      return slot.word;
+  }
+}
+
+// Enters a word of the pool into the table, which doubles when half full.
+bool KtOMLLexer::wordSlot(std::int32_t word) {
+  const std::uint32_t count = static_cast<std::uint32_t>(words_->count());
+  if (wordSlots_ == nullptr || count * 2 > wordMask_ + 1) {
+    std::uint32_t size = 64;
+    while (size < count * 4) size *= 2;
+    WordSlot* slots = static_cast<WordSlot*>(std::calloc(size, sizeof(WordSlot)));
+    if (slots == nullptr) return false;
+    std::free(wordSlots_);
+    wordSlots_ = slots;
+    wordMask_ = size - 1;
+    for (std::int32_t w = 0; w < static_cast<std::int32_t>(count); ++w)
+      if (w != word && !wordSlot(w)) return false;
+  }
+  const char* text = words_->text(word);
+  const std::size_t length = words_->length(word);
+  if (length == 0) return true;  // never looked for
+  const std::uint64_t head = ktOMLFoldedHead(text, length);
+  std::uint32_t i = wordHash(head, length) & wordMask_;
+  while (wordSlots_[i].length != 0) i = (i + 1) & wordMask_;
+  wordSlots_[i] = WordSlot{head, static_cast<std::uint32_t>(length), word};
+  return true;
+}
+
 KtOMLLexer::WordClass* KtOMLLexer::wordClass(const char* word) {
   const std::int32_t known = words_->count();
   const std::int32_t w = words_->store(word);
-  if (w < 0) return nullptr;
+  if (w < 0 || (w >= known && !wordSlot(w))) return nullptr;
   if (w >= classCapacity_) {
     const std::int32_t grown = std::max<std::int32_t>(64, w * 2);
     WordClass* bigger = static_cast<WordClass*>(
@@ -1224,7 +1310,7 @@ bool KtOMLLexer::classify(const char* word, std::size_t length, KtOMLToken& toke
     make(token, OML_TOKEN_SCOPE, -1);
     return true;
   }
-  const std::int32_t w = words_ != nullptr ? words_->find(word, length) : -1;
+  const std::int32_t w = wordFind(word, length);
   const WordClass* known = w >= 0 ? &classes_[w] : nullptr;
   if (unchecked_ != 0) {
     std::int32_t index = known != nullptr ? known->fieldIndex : -1;

@@ -205,7 +205,6 @@ class KtOMLLexer {
   bool readBinary(KtOMLToken& token);
   // The bytes the longest item a fast reader decodes takes (a real with two long forms).
   static constexpr std::ptrdiff_t kFastItem = 16;
-  bool fastBinaryItem(KtOMLInput* in, KtOMLToken& token);
   bool fastBinaryReal(KtOMLInput* in, KtOMLToken& token);
   bool fastBinaryText(KtOMLInput* in, bool asName, KtOMLToken& token);
   static double scaledReal(std::int32_t mantissa, std::int32_t exponent);
@@ -247,10 +246,20 @@ class KtOMLLexer {
   int unchecked_ = 0;
   KtOMLToken lookAhead_;
   bool hasLookAhead_ = false;
-  // The words the grammar and the file declare, with their classes; made by start().
+  // The words the grammar and the file declare, with their classes; made by start(). Beside
+  // the pool, a table finds a word by its length and first eight letters in one probe.
   KtOMLNamePool* words_ = nullptr;
   WordClass* classes_ = nullptr;
   std::int32_t classCapacity_ = 0;
+  struct WordSlot {
+    std::uint64_t head;    // the first eight letters, upper-cased
+    std::uint32_t length;  // 0: an empty slot
+    std::int32_t word;     // in words_
+  };
+  WordSlot* wordSlots_ = nullptr;
+  std::uint32_t wordMask_ = 0;
+  std::int32_t wordFind(const char* word, std::size_t length) const;
+  bool wordSlot(std::int32_t word);
   std::int32_t grammarSections_ = 0;
   std::int32_t grammarFields_ = 0;
   std::int32_t grammarValues_ = 0;

@@ -118,6 +118,10 @@ std::uint32_t ktOMLHashText(const char* s, std::size_t n) { return hashBytes<fal
 
 std::uint32_t ktOMLHashFolded(const char* s, std::size_t n) { return hashBytes<true>(s, n); }
 
+std::uint64_t ktOMLFoldedHead(const char* s, std::size_t n) {
+  return upperWord(n >= 8 ? load8(s) : loadTail(s, n));
+}
+
 int ktOMLSameFolded(const char* s, const char* stored, std::size_t n) {
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8)
@@ -221,7 +225,7 @@ bool KtOMLHashIndex::grow() {
 }
 
 bool KtOMLHashIndex::add(std::uint32_t hash, std::uint32_t index) {
-  if ((slots_ == nullptr || (count_ + 1) * 4 > (mask_ + 1) * 3) && !grow()) return false;
+  if ((slots_ == nullptr || (count_ + 1) * 2 > mask_ + 1) && !grow()) return false;
   std::uint32_t i = hash & mask_;
   while (slots_[i].index != kEmpty) i = (i + 1) & mask_;
   slots_[i] = Slot{hash, index};
@@ -247,8 +251,7 @@ bool KtOMLNamePool::same(std::uint32_t index, const char* s, std::size_t n) cons
   return fold_ ? ktOMLSameFolded(s, stored, n) != 0 : std::memcmp(s, stored, n) == 0;
 }
 
-bool KtOMLNamePool::indexed() const {
-  if (!index_.empty() || count_ == 0) return true;
+bool KtOMLNamePool::reindex() const {
   for (std::uint32_t i = 0; i < count_; ++i) {
     const std::uint32_t ref = refs_[i];
     if (!index_.add(ktOMLHashText(arena_.text(ref), arena_.length(ref)), i)) {
@@ -319,8 +322,7 @@ bool KtOMLIdPool::same(std::uint32_t id, const Entry& e) const {
          std::memcmp(arena_.text(stored.a), arena_.text(e.a), n) == 0;
 }
 
-bool KtOMLIdPool::indexed() const {
-  if (!index_.empty() || count_ == 0) return true;
+bool KtOMLIdPool::reindex() const {
   for (std::uint32_t i = 0; i < count_; ++i)
     if (!index_.add(hashOf(entries_[i]), i)) {
       index_.release();

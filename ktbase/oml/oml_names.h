@@ -65,8 +65,8 @@ class KtOMLTextArena {
   std::size_t bytes_ = 0;
 };
 
-// An open-addressed table of (hash, index) slots with linear probing, doubling when three
-// quarters full. The caller keeps what the indexes stand for and says when two are equal.
+// An open-addressed table of (hash, index) slots with linear probing, doubling when half full. The
+// caller keeps what the indexes stand for and says when two are equal.
 class KtOMLHashIndex {
  public:
   KtOMLHashIndex() = default;
@@ -109,6 +109,9 @@ std::uint32_t ktOMLHashText(const char* s, std::size_t n);
 std::uint32_t ktOMLHashFolded(const char* s, std::size_t n);
 // Returns 1 iff the n bytes of `s` equal those of `stored` when `s` is upper-cased.
 int ktOMLSameFolded(const char* s, const char* stored, std::size_t n);
+// The first min(n, 8) bytes at s upper-cased (only 'a'-'z' change), the first in the lowest
+// byte of the word, zeros above; reads s[0] ... s[n - 1] only.
+std::uint64_t ktOMLFoldedHead(const char* s, std::size_t n);
 
 // Names and texts with dense indexes. A pool that folds case stores its texts upper-cased and
 // finds them in any case.
@@ -143,7 +146,8 @@ class KtOMLNamePool {
   }
   bool same(std::uint32_t index, const char* s, std::size_t n) const;
   // Makes the hash table when it was dropped; false when memory runs out.
-  bool indexed() const;
+  bool indexed() const { return !index_.empty() || count_ == 0 || reindex(); }
+  bool reindex() const;
 
   bool fold_;
   KtOMLTextArena arena_;
@@ -219,7 +223,7 @@ class KtOMLIdPool {
     KtOMLSyntaxObject* syntaxObject;
     KtObject* object;
   };
-  static constexpr int kPageBits = 12;
+  static constexpr int kPageBits = 8;
 
   bool valid(std::int32_t id) const { return id >= 0 && static_cast<std::uint32_t>(id) < count_; }
   std::uint32_t kind(std::int32_t id) const { return entries_[id].b & kKindMask; }
@@ -232,7 +236,8 @@ class KtOMLIdPool {
   std::int32_t intern(const Entry& e, bool store);
   std::int32_t findEntry(const Entry& e) const;
   std::int32_t joinOrFind(std::int32_t parent, std::int32_t child, bool store);
-  bool indexed() const;
+  bool indexed() const { return !index_.empty() || count_ == 0 || reindex(); }
+  bool reindex() const;
   Record* record(std::int32_t id, bool make);
 
   KtOMLTextArena arena_;

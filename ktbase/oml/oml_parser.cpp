@@ -113,10 +113,9 @@ KtOMLSyntaxObject* KtOMLFile::newSyntaxObject(const KtOMLToken* place, std::int3
   return node;
 }
 
-KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, Owner& owner,
-                                            std::int32_t nameIndex, std::int32_t sectionIDIndex,
-                                            std::uint32_t path, KtOMLToken& value) {
-  const std::int32_t file = place.fileNameIndex();
+// Fields read one after another in one place share their context: the owner keeps the last.
+std::int32_t KtOMLFile::fieldContext(Owner& owner, std::int32_t sectionIDIndex, std::uint32_t path,
+                                     std::int32_t file) {
   const int unchecked = pLexer_->unchecked();
   if (owner.context < 0 || owner.contextSection != sectionIDIndex || owner.contextPath != path ||
       owner.contextFile != file || owner.contextUnchecked != unchecked) {
@@ -126,8 +125,12 @@ KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, Owner& owne
     owner.contextFile = file;
     owner.contextUnchecked = unchecked;
   }
-  const std::int32_t context = owner.context;
-  void* memory = context >= 0 ? pTreeStore_->allocate(sizeof(KtOMLSyntaxField)) : nullptr;
+  return owner.context;
+}
+
+KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, std::int32_t context,
+                                            std::int32_t nameIndex, KtOMLToken& value) {
+  void* memory = pTreeStore_->allocate(sizeof(KtOMLSyntaxField));
   if (memory == nullptr) {
     memoryExhausted();
     return nullptr;
@@ -168,24 +171,20 @@ void KtOMLFile::parseAttributeList(const KtOMLToken* keyword, std::int32_t secti
   int ordinal = 1;
   KtOMLToken token;
   while (pLexer_->next(token)) {
-    if (opening != nullptr && token.tag() == OML_TOKEN_CLOSE_BRACKET) break;
-    if (token.tag() != OML_TOKEN_SEMICOLON)
-      parseAttribute(keyword, sectionIDIndex, path, owner, token, ordinal++);
-    token.releaseValue();
+    const std::uint32_t tag = token.tagBits();
+    if (tag == OML_TOKEN_CLOSE_BRACKET && opening != nullptr) break;
+    if (tag == OML_TOKEN_SEMICOLON) continue;
+    if (tag == OML_TOKEN_FIELD && keyword == nullptr &&
+        parseFieldAttribute(sectionIDIndex, path, owner, token, ordinal)) {
+      ++ordinal;
+      continue;
+    }
+    parseAttribute(keyword, sectionIDIndex, path, owner, token, ordinal++);
   }
+  token.releaseValue();
   if (opening != nullptr) --parseDepth_;
   pLexer_->unchecked(0);
 }
-
-namespace {
-
-// Takes the next token into `token`; false (token emptied) at the end of all input.
-bool advance(KtOMLLexer* lexer, KtOMLToken& token) {
-  token.releaseValue();
-  return lexer->next(token);
-}
-
-}  // namespace
 
 // `listKeyword` is the keyword of the block the attribute stands in (borrowed). `first` is the
 // attribute's first token; what is left in it afterwards the caller releases.
@@ -215,42 +214,71 @@ void KtOMLFile::parseAttribute(const KtOMLToken* listKeyword, std::int32_t secti
       keyword = &own;
       prefix = true;
     }
-    have = advance(pLexer_, token);
+    have = pLexer_->next(token);
   }
-  if (have && is(&token, OML_TOKEN_ASSIGN)) have = advance(pLexer_, token);
-  if (have && is(&token, OML_TOKEN_CLOSE_BRACKET) && prefix) {
+  if (have && is(&token, OML_TOKEN_ASSIGN)) have = pLexer_->next(token);
+  parseAttributeBody(keyword, sectionIDIndex, path, owner, have ? &token : nullptr, prefix,
+                     ordinal);
+}
+
+// What follows an attribute's sections, keyword and ':': `token` (null at the end of the
+// input) is a block, a value, or what does not belong to the attribute.
+void KtOMLFile::parseAttributeBody(const KtOMLToken* keyword, std::int32_t sectionIDIndex,
+                                   std::uint32_t path, Owner& owner, KtOMLToken* token, bool prefix,
+                                   int ordinal) {
+  if (is(token, OML_TOKEN_CLOSE_BRACKET) && prefix) {
     // A closing bracket after a keyword or section belongs to the enclosing block.
-    internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, at(token));
-    pLexer_->putBack(token);
+    internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, at(*token));
+    pLexer_->putBack(*token);
   } else if (isSkipSection(sectionIDIndex)) {
     // The content of a skip section, or of one declared in the file, is passed over: a block,
     // or a value (with the block of an object that follows it).
-    bool block = have && is(&token, OML_TOKEN_OPEN_BRACKET);
+    bool block = is(token, OML_TOKEN_OPEN_BRACKET);
     if (!block && is(keyword, OML_TOKEN_OBJTYPE) && is(pLexer_->peek(), OML_TOKEN_OPEN_BRACKET)) {
-      advance(pLexer_, token);
+      KtOMLToken opening;
+      pLexer_->next(opening);
       block = true;
     }
     if (block) pLexer_->skipBlock();
-  } else if (have && is(&token, OML_TOKEN_OPEN_BRACKET)) {
+  } else if (is(token, OML_TOKEN_OPEN_BRACKET)) {
     if (is(keyword, OML_TOKEN_OBJTYPE))
-      parseObject(*keyword, -1, sectionIDIndex, path, owner, &token);
+      parseObject(*keyword, -1, sectionIDIndex, path, owner, token);
     else
-      parseAttributeList(keyword, sectionIDIndex, path, owner, &token);
+      parseAttributeList(keyword, sectionIDIndex, path, owner, token);
   } else if (is(keyword, OML_TOKEN_OBJTYPE)) {
-    const std::int32_t id = have ? checkSimpleScope(&token) : -1;
-    if (!have) internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, here());
+    const std::int32_t id = token != nullptr ? checkSimpleScope(token) : -1;
+    if (token == nullptr) internalErrorMessage(KT_OML_MSG_UNEXPECTED_TOKEN, here());
     KtOMLToken opening;
     const bool body = is(pLexer_->peek(), OML_TOKEN_OPEN_BRACKET) && pLexer_->next(opening);
     parseObject(*keyword, id, sectionIDIndex, path, owner, body ? &opening : nullptr);
   } else if (is(keyword, OML_TOKEN_FIELD) && keyword->unknownField() != 0) {
     pLexer_->skipRestOfLine();  // a declared field: the rest of its line is not read
-  } else if (keyword != nullptr || have) {
-    parseField(keyword, sectionIDIndex, path, owner, have ? &token : nullptr, ordinal);
+  } else if (keyword != nullptr || token != nullptr) {
+    parseField(keyword, sectionIDIndex, path, owner, token, ordinal);
   }
-  if (is(pLexer_->peek(), OML_TOKEN_SEMICOLON)) {
+  const KtOMLToken* after = pLexer_->peek();
+  if (after != nullptr && after->tag() == OML_TOKEN_SEMICOLON) {
     KtOMLToken semicolon;
     pLexer_->next(semicolon);
   }
+}
+
+// The attribute most files are made of, a field of the grammar with its value: `field` is taken,
+// the ':' and the value are read here, and the rest goes as the general reading would take it.
+// False, with nothing more read, when what follows the field belongs to its prefix.
+bool KtOMLFile::parseFieldAttribute(std::int32_t sectionIDIndex, std::uint32_t path, Owner& owner,
+                                    KtOMLToken& field, int ordinal) {
+  const KtOMLToken* next = pLexer_->peek();
+  if (next == nullptr) return false;
+  const std::uint32_t tag = next->tagBits();
+  if (tag == OML_TOKEN_SECTION || tag == OML_TOKEN_FIELD || tag == OML_TOKEN_OBJTYPE ||
+      tag == OML_TOKEN_ERROR)
+    return false;
+  KtOMLToken value;
+  if (tag == OML_TOKEN_ASSIGN) pLexer_->next(value);
+  const bool have = pLexer_->next(value);
+  parseAttributeBody(&field, sectionIDIndex, path, owner, have ? &value : nullptr, true, ordinal);
+  return true;
 }
 
 void KtOMLFile::parseObject(const KtOMLToken& type, std::int32_t objectIDIndex,
@@ -301,14 +329,22 @@ void KtOMLFile::parseField(const KtOMLToken* keyword, std::int32_t sectionIDInde
       return;
     }
   }
-  if (pLexer_->unchecked() == 0) {
-    const KtOMLDefField* found = checkFieldSection(owner, sectionIDIndex, path, *field);
+  const int unchecked = pLexer_->unchecked();
+  const std::int32_t context = fieldContext(owner, sectionIDIndex, path, field->fileNameIndex());
+  if (unchecked == 0) {
+    // Without a path the field's definition is the one its context holds by index; a path may
+    // name several sections, whose definitions must agree.
+    const KtOMLDefField* found =
+        path == 0 && context >= 0 ? pTreeStore_->definition(context, field->index()) : nullptr;
+    if (found == nullptr) found = checkFieldSection(owner, sectionIDIndex, path, *field);
     if (found != nullptr) checkFieldType(found, *value);
   }
-  if (numberOfErrors_ != 0) return;
+  if (numberOfErrors_ != 0 || context < 0) {
+    if (context < 0) memoryExhausted();
+    return;
+  }
   // The field's definition is the one its context names: it is not stored.
-  KtOMLSyntaxField* node =
-      newSyntaxField(*field, owner, field->index(), sectionIDIndex, path, *value);
+  KtOMLSyntaxField* node = newSyntaxField(*field, context, field->index(), *value);
   if (node == nullptr) return;
   KtOMLSyntaxFieldList* cell = &node->cell_;
   (owner.fieldTail != nullptr ? owner.fieldTail->pNext : owner.object->pFieldList_) = cell;

@@ -72,6 +72,15 @@ TEST_F(ParserTest, NamesLastAsLongAsTheTree) {
 // A field standing in several sections through a wildcard is visited once for each section that
 // defines it, with that section's definition, and gets its own path back afterwards.
 TEST_F(ParserTest, WildcardFieldsExpandInIteration) {
+  // Two objects with the same wildcard field: the second is read in the first one's context.
+  ASSERT_EQ(read("Graph 1 { _ inner depth: 5 label: \"x\" }"), "");
+  ASSERT_EQ(read("Graph 1 { _ inner depth: 5 }\nGraph 1 { _ inner depth: 6 }"), "");
+  {
+    std::vector<std::int32_t> depths;
+    for (KtOMLSyntaxFieldIter it(file_.pSyntaxTree()->pObjectList()->pObject); it; ++it)
+      depths.push_back(it.pField()->intValue());
+    EXPECT_EQ(depths, (std::vector<std::int32_t>{5, 5, 6, 6}));
+  }
   ASSERT_EQ(read("Graph 1 { _ inner depth: 5 label: \"x\" }"), "");
   const KtOMLSyntaxObject* graph = file_.pSyntaxTree()->pObjectList()->pObject;
   std::vector<std::string> seen;

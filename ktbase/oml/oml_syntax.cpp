@@ -624,9 +624,7 @@ KtOMLDefField* KtOMLSyntaxField::pDefField() const {
     if (const KtOMLNodeExtra* extra = s->extra(&token_))
       if (extra->hasDefinition != 0)
         return static_cast<KtOMLDefField*>(const_cast<void*>(extra->definition));
-  const KtOMLContext& c = s->context(context());
-  return c.fields != nullptr ? KtOMLDefField::find(const_cast<KtOMLDefField*>(c.fields), nameIndex_)
-                             : nullptr;
+  return const_cast<KtOMLDefField*>(s->definition(context(), nameIndex_));
 }
 
 KtOMLDefField* KtOMLSyntaxField::pDefField(KtOMLDefField* def) {
@@ -634,10 +632,7 @@ KtOMLDefField* KtOMLSyntaxField::pDefField(KtOMLDefField* def) {
     if (spill_ != nullptr) spill_->defField = def;
     return def;
   }
-  const KtOMLContext& c = store()->context(context());
-  const KtOMLDefField* implied =
-      c.fields != nullptr ? KtOMLDefField::find(const_cast<KtOMLDefField*>(c.fields), nameIndex_)
-                          : nullptr;
+  const KtOMLDefField* implied = store()->definition(context(), nameIndex_);
   const bool differs = def != implied;
   KtOMLNodeExtra* extra = store()->extra(&token_, differs);
   if (extra != nullptr) {
@@ -763,7 +758,7 @@ int checkListEndSyntaxObjectIterEncapsulation(const KtOMLSyntaxObjectIterEncapsu
 // one definition, because the path names several sections. A reader's context knows whether
 // its path has a wildcard.
 bool KtOMLSyntaxField::needsExpansion() const {
-  if (inReaderBlocks() != 0 && store()->context(context()).wildcard == 0) return false;
+  if (inReaderBlocks() != 0 && (context() & KtOMLTreeStore::kWildcardContext) == 0) return false;
   if (pDefField() != nullptr || inUncheckedSection() != 0) return false;
   return ktOMLSectionPathMask(sectionPathIndex()) != 0xFFFFFFFFu;
 }

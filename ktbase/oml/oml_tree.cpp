@@ -81,6 +81,7 @@ void KtOMLTreeStore::release() {
   }
   next_ = chunkEnd_ = blockEnd_ = nullptr;
   bytes_ = 0;
+  for (std::int32_t n = 0; n < contextCount_; ++n) std::free(contexts_[n].definitions);
   std::free(contexts_);
   std::free(contextSlots_);
   contexts_ = nullptr;
@@ -88,20 +89,22 @@ void KtOMLTreeStore::release() {
   contextCount_ = contextCapacity_ = 0;
   contextMask_ = 0;
   lastContext_ = -1;
+  for (std::int32_t& r : recent_) r = -1;
   std::free(extras_);
   extras_ = nullptr;
   extraMask_ = extraCount_ = 0;
   needsTeardown_ = false;
 }
 
-std::int32_t KtOMLTreeStore::findOrAdd(const KtOMLContext& c) {
-  if (lastContext_ >= 0 && same(contexts_[lastContext_], c)) return lastContext_;
+std::int32_t KtOMLTreeStore::findOrAdd(const KtOMLContext& given) {
+  if (lastContext_ >= 0 && same(contexts_[lastContext_], given)) return numbered(lastContext_);
+  KtOMLContext c = given;
   const std::uint32_t hash = hashOf(c);
   if (contextSlots_ != nullptr)
     for (std::uint32_t i = hash & contextMask_;; i = (i + 1) & contextMask_) {
       const std::int32_t n = contextSlots_[i];
       if (n < 0) break;
-      if (same(contexts_[n], c)) return lastContext_ = n;
+      if (same(contexts_[n], c)) return numbered(lastContext_ = n);
     }
   if (contextCount_ == contextCapacity_) {
     const std::int32_t grown = contextCapacity_ < 16 ? 16 : contextCapacity_ * 2;
@@ -126,11 +129,27 @@ std::int32_t KtOMLTreeStore::findOrAdd(const KtOMLContext& c) {
     contextSlots_ = slots;
     contextMask_ = size - 1;
   }
+  // The list by field index.
+  c.definitions = nullptr;
+  c.definitionCount = 0;
+  std::int32_t largest = -1;
+  for (const KtOMLDefField* f = c.fields; f != nullptr; f = f->pNext)
+    if (f->fieldIDIndex > largest) largest = f->fieldIDIndex;
+  if (largest >= 0) {
+    c.definitions = static_cast<const KtOMLDefField**>(
+        std::calloc(static_cast<std::size_t>(largest) + 1, sizeof(KtOMLDefField*)));
+    if (c.definitions == nullptr) return -1;
+    c.definitionCount = static_cast<std::uint32_t>(largest) + 1;
+    // The list holds the newest first; the first definition of a name in it is the one found.
+    for (const KtOMLDefField* f = c.fields; f != nullptr; f = f->pNext)
+      if (f->fieldIDIndex >= 0 && c.definitions[f->fieldIDIndex] == nullptr)
+        c.definitions[f->fieldIDIndex] = f;
+  }
   std::uint32_t i = hash & contextMask_;
   while (contextSlots_[i] >= 0) i = (i + 1) & contextMask_;
   contextSlots_[i] = contextCount_;
   contexts_[contextCount_] = c;
-  return lastContext_ = contextCount_++;
+  return numbered(lastContext_ = contextCount_++);
 }
 
 // A field's definition is looked up in the list its context names: the owner type's fields, or
@@ -139,10 +158,20 @@ std::int32_t KtOMLTreeStore::findOrAdd(const KtOMLContext& c) {
 std::int32_t KtOMLTreeStore::context(const KtOMLDefObjType* ownerType, std::int32_t sectionIDIndex,
                                      std::uint32_t sectionPath, std::int32_t fileNameIndex,
                                      bool unchecked) {
-  KtOMLContext c{
-      ownerType, sectionIDIndex, sectionPath, fileNameIndex, static_cast<std::uint8_t>(unchecked),
-      0,         nullptr};
-  if (lastContext_ >= 0 && same(contexts_[lastContext_], c)) return lastContext_;
+  KtOMLContext c{ownerType,
+                 sectionIDIndex,
+                 sectionPath,
+                 fileNameIndex,
+                 static_cast<std::uint8_t>(unchecked),
+                 0,
+                 nullptr,
+                 nullptr,
+                 0};
+  // The contexts of a few owner types take turns: each is remembered by its type.
+  const std::uint32_t slot =
+      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(ownerType) >> 4) & 15u;
+  const std::int32_t recent = recent_[slot];
+  if (recent >= 0 && recent < contextCount_ && same(contexts_[recent], c)) return numbered(recent);
   if (ownerType != nullptr && !unchecked) {
     c.wildcard = ktOMLSectionPathMask(sectionPath) != 0xFFFFFFFFu;
     if (sectionPath == 0) {
@@ -151,21 +180,23 @@ std::int32_t KtOMLTreeStore::context(const KtOMLDefObjType* ownerType, std::int3
       c.fields = s->pFieldList;
     }
   }
-  return findOrAdd(c);
+  const std::int32_t number = findOrAdd(c);
+  if (number >= 0) recent_[slot] = number & ~kWildcardContext;
+  return number;
 }
 
 std::int32_t KtOMLTreeStore::withFile(std::int32_t number, std::int32_t fileNameIndex) {
-  const KtOMLContext c = contexts_[number];
+  const KtOMLContext c = context(number);
   return context(c.ownerType, c.sectionIDIndex, c.sectionPath, fileNameIndex, c.unchecked != 0);
 }
 
 std::int32_t KtOMLTreeStore::withSection(std::int32_t number, std::int32_t sectionIDIndex) {
-  const KtOMLContext c = contexts_[number];
+  const KtOMLContext c = context(number);
   return context(c.ownerType, sectionIDIndex, c.sectionPath, c.fileNameIndex, c.unchecked != 0);
 }
 
 std::int32_t KtOMLTreeStore::withPath(std::int32_t number, std::uint32_t sectionPath) {
-  const KtOMLContext c = contexts_[number];
+  const KtOMLContext c = context(number);
   return context(c.ownerType, c.sectionIDIndex, sectionPath, c.fileNameIndex, c.unchecked != 0);
 }
 

@@ -43,8 +43,10 @@ struct KtOMLContext {
   std::uint8_t wildcard;  // the path names several sections
   // The list a field's definition is found in: the owner type's fields without a path, the
   // fields of the section whose code the path is; null in unchecked mode and for a path that
-  // names no single section.
+  // names no single section. And the same list by field index, for looking up.
   const KtOMLDefField* fields;
+  const KtOMLDefField** definitions;
+  std::uint32_t definitionCount;
 };
 
 struct KtOMLNodeExtra {
@@ -75,10 +77,21 @@ class KtOMLTreeStore {
   void release();
   std::size_t bytes() const { return bytes_; }
 
-  // The number of a context, made when new; -1 when memory runs out.
+  // The number of a context, made when new; -1 when memory runs out. The number of a context
+  // whose path names several sections carries kWildcardContext, so that a field's walk can tell
+  // from the number alone.
+  static constexpr std::int32_t kWildcardContext = 1 << 30;
   std::int32_t context(const KtOMLDefObjType* ownerType, std::int32_t sectionIDIndex,
                        std::uint32_t sectionPath, std::int32_t fileNameIndex, bool unchecked);
-  const KtOMLContext& context(std::int32_t number) const { return contexts_[number]; }
+  const KtOMLContext& context(std::int32_t number) const {
+    return contexts_[number & ~kWildcardContext];
+  }
+  // The definition a field of that name has in a context: the one the context's list holds.
+  const KtOMLDefField* definition(std::int32_t number, std::int32_t fieldIndex) const {
+    const KtOMLContext& c = context(number);
+    return static_cast<std::uint32_t>(fieldIndex) < c.definitionCount ? c.definitions[fieldIndex]
+                                                                      : nullptr;
+  }
   // The same context with another file, section or path (the rest kept); -1 when memory runs
   // out.
   std::int32_t withFile(std::int32_t number, std::int32_t fileNameIndex);
@@ -99,6 +112,9 @@ class KtOMLTreeStore {
  private:
   void* allocateSlow(std::size_t size);
   std::int32_t findOrAdd(const KtOMLContext& c);
+  std::int32_t numbered(std::int32_t n) const {
+    return contexts_[n].wildcard != 0 ? n | kWildcardContext : n;
+  }
 
   KtOMLFile* reader_;
   struct Block;
@@ -113,6 +129,7 @@ class KtOMLTreeStore {
   std::int32_t* contextSlots_ = nullptr;  // open addressing, -1 empty
   std::uint32_t contextMask_ = 0;
   std::int32_t lastContext_ = -1;
+  std::int32_t recent_[16] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
   KtOMLNodeExtra* extras_ = nullptr;  // open addressing by node, node null: empty
   std::uint32_t extraMask_ = 0;
   std::uint32_t extraCount_ = 0;
