@@ -11,9 +11,9 @@
 #include "ktbase/containers/hash_table.h"
 #include "ktbase/files/file_test_util.h"
 #include "ktbase/oml/oml_file.h"
+#include "ktbase/oml/oml_object.h"
 #include "ktbase/oml/oml_syntax.h"
 #include "ktbase/oml/oml_test_util.h"
-#include "ktbase/oml/ufactory.h"
 
 namespace {
 
@@ -386,49 +386,6 @@ TEST_F(BuildTest, ReferencesAcrossOwners) {
   const KtOMLSyntaxField* source = edge->pFieldList()->pField;
   EXPECT_EQ(KtOMLFileProbe::objectID(reader, source->pValueToken()->index()), "$,1,2,3");
   EXPECT_STREQ(source->objectTypeString(), "NODE");
-}
-
-class TestFactory : public KtUFactory {
- public:
-  KtOMLObject* lastOwner = nullptr;
-  int lastKind = 0;
-
- protected:
-  KtOMLObject* vNewGraph(KtOMLObject* owner, int kind) override {
-    lastOwner = owner;
-    lastKind = kind;
-    return new KtOMLObject;
-  }
-  KtOMLObject* vNewNode(KtOMLObject* owner, int kind) override {
-    lastOwner = owner;
-    lastKind = kind;
-    return nullptr;
-  }
-};
-
-TEST(FactoryTest, HooksAndCreatorString) {
-  KtUFactory plain;
-  EXPECT_EQ(plain.isFactory(), 1);
-  EXPECT_EQ(plain.ktNewGraph(nullptr, 0), nullptr);
-  EXPECT_EQ(plain.ktNewIntergraph(nullptr, 0), nullptr);
-  EXPECT_EQ(plain.ktNewDGrammar(), nullptr);
-  EXPECT_EQ(plain.ktNewPEdge(nullptr), nullptr);
-  EXPECT_STREQ(plain.pCreatorString(), "Quelora");
-  EXPECT_STREQ(plain.pCreatorString(nullptr), "Quelora");
-  EXPECT_STREQ(plain.pCreatorString(plain.pCreatorString() + 3), "lora");  // a suffix of itself
-  EXPECT_STREQ(plain.pCreatorString(plain.pCreatorString()), "lora");
-  EXPECT_STREQ(plain.pCreatorString("Other"), "Other");
-
-  TestFactory factory;
-  std::unique_ptr<KtOMLObject> inter(factory.ktNewIntergraph(nullptr, 7));
-  EXPECT_NE(inter, nullptr);  // an inter-graph is what the graph hook makes
-  EXPECT_EQ(factory.lastOwner, &factory);
-  EXPECT_EQ(factory.lastKind, 7);
-  KtOMLObject owner;
-  EXPECT_EQ(factory.ktNewNode(&owner, 3), nullptr);
-  EXPECT_EQ(factory.lastOwner, &owner);
-  EXPECT_EQ(factory.lastKind, 3);
-  EXPECT_EQ(factory.ktNewInterMGraph(nullptr, 0), nullptr);
 }
 
 }  // namespace

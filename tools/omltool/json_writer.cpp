@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "ktbase/oml/oml_bin_value.h"
+#include "ktbase/oml/oml_section_path.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_token.h"
 #include "tools/omltool/json_text.h"
@@ -91,7 +92,7 @@ void JsonWriter::writeRecord(const KtOMLSyntaxObject* object, int depth) {
     if (!owner->isDefaults() && path != 0) {
       member(first, depth + 1, "section");
       std::string names;
-      for (int level = 1; level <= sectionLevels(path); ++level)
+      for (int level = 1; level <= ktOMLPathDepth(path); ++level)
         names += std::string(level > 1 ? "/" : "") + sectionName(owner->pDefObjType(), path, level);
       string(names);
     }
@@ -132,7 +133,7 @@ void JsonWriter::writeRecord(const KtOMLSyntaxObject* object, int depth) {
 void JsonWriter::writeKey(const KtOMLSyntaxObject* owner, const KtOMLSyntaxField* field) {
   key_.clear();
   const std::uint32_t path = field->sectionPathIndex();
-  for (int level = 1; level <= sectionLevels(path); ++level)
+  for (int level = 1; level <= ktOMLPathDepth(path); ++level)
     (key_ += sectionName(owner->pDefObjType(), path, level)) += '/';
   key_ += fieldName(field);
   text("{");

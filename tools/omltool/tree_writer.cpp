@@ -1,11 +1,10 @@
 #include "tools/omltool/tree_writer.h"
 
+#include "ktbase/oml/oml_section_path.h"
 #include "ktbase/oml/oml_static.h"
 #include "ktbase/oml/oml_token.h"
 
 namespace {
-
-std::uint32_t nibble(std::uint32_t path, int level) { return (path >> (4 * (level - 1))) & 15u; }
 
 std::string ownerPart(const std::string& fullID) {
   const std::size_t comma = fullID.rfind(',');
@@ -13,12 +12,6 @@ std::string ownerPart(const std::string& fullID) {
 }
 
 }  // namespace
-
-int sectionLevels(std::uint32_t path) {
-  int n = 0;
-  while (n < KT_OML_MAX_SECTION_LEVELS && nibble(path, n + 1) != 0) ++n;
-  return n;
-}
 
 std::string ownID(const std::string& fullID) {
   const std::size_t comma = fullID.rfind(',');
@@ -41,8 +34,8 @@ std::string referenceText(const KtOMLSyntaxObject* owner, const KtOMLSyntaxField
 
 const char* TreeWriterBase::sectionName(const KtOMLDefObjType* type, std::uint32_t path,
                                         int level) const {
-  if (nibble(path, level) == KT_OML_WILDCARD) return "_";
-  const std::uint32_t prefix = path & (0xFFFFFFFFu >> (32 - 4 * level));
+  if (ktOMLPathLevel(path, level) == KT_OML_WILDCARD) return "_";
+  const std::uint32_t prefix = ktOMLPathPrefix(path, level);
   if (type != nullptr)
     for (const KtOMLDefSection* s = type->firstSection(); s != nullptr; s = type->sectionAfter(s))
       if (s->level() == level && ktOMLSectionPathAgrees(s->sectionPath, prefix))
@@ -97,7 +90,7 @@ void TreeWriter::writeContent(const KtOMLSyntaxObject* object) {
       continue;
     }
     const std::uint32_t path = field->sectionPathIndex();
-    if (blockOpen && (path != openPath_ || openSections_ != sectionLevels(path))) {
+    if (blockOpen && (path != openPath_ || openSections_ != ktOMLPathDepth(path))) {
       writeClosingBracket();
       blockOpen = false;
     }
@@ -119,9 +112,9 @@ void TreeWriter::writeContent(const KtOMLSyntaxObject* object) {
 }
 
 void TreeWriter::enterPath(const KtOMLDefObjType* type, std::uint32_t path) {
-  if (path == openPath_ && openSections_ == sectionLevels(path)) return;
+  if (path == openPath_ && openSections_ == ktOMLPathDepth(path)) return;
   leavePath();
-  const int depth = sectionLevels(path);
+  const int depth = ktOMLPathDepth(path);
   for (int level = 1; level <= depth; ++level) {
     writeSectionStart(sectionName(type, path, level), 0);
     writeOpeningBracket();

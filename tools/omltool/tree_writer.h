@@ -79,9 +79,6 @@ class TreeWriter : public TreeWriterBase {
   std::uint32_t openPath_ = 0;
 };
 
-// The number of levels a section path uses.
-int sectionLevels(std::uint32_t path);
-
 // The own id of an object from its full id: the part after the last comma; empty for an object
 // written without id (the reader numbers those -2, -3 ...) and for the root.
 std::string ownID(const std::string& fullID);
