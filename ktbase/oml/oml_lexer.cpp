@@ -201,9 +201,7 @@ KtOMLLexer::KtOMLLexer(KtOMLFile& reader) : reader_(reader) {}
 
 KtOMLLexer::~KtOMLLexer() {
   stop();
-  delete words_;
-  std::free(classes_);
-  std::free(wordSlots_);
+  delete declaredWords_;
   std::free(brackets_);
   std::free(scratch_);
 }
@@ -216,7 +214,17 @@ void KtOMLLexer::start(const KtOMLStatic* grammar, bool binary) {
   skipLine_ = 0;
   skipping_ = 0;
   unchecked_ = 0;
-  buildWords();
+  delete declaredWords_;
+  declaredWords_ = nullptr;
+  grammarWords_ = grammar != nullptr ? grammar->readerWords() : nullptr;
+  if (grammarWords_ != nullptr) {
+    grammarSections_ = grammarWords_->sections();
+    grammarFields_ = grammarWords_->fields();
+    grammarValues_ = grammarWords_->values();
+    grammarTypes_ = grammarWords_->types();
+  } else {
+    grammarSections_ = grammarFields_ = grammarValues_ = grammarTypes_ = 0;
+  }
 }
 
 void KtOMLLexer::stop() {
@@ -1183,126 +1191,38 @@ bool KtOMLLexer::binValueToken(const char* bytes, std::size_t n, KtOMLToken& tok
 // ---------------------------------------------------------------------------------------------
 // Words
 
-// Object types, then sections (the grammar's, then those declared in the file), then the
-// grammar's fields, the declared fields and the enumeration values; anything else is an object
-// id. The grammar's words are entered once per reading, the lowest in that order first, so that
-// each keeps its highest class; a declared name is classified anew.
-void KtOMLLexer::buildWords() {
-  delete words_;
-  words_ = new (std::nothrow) KtOMLNamePool(true);
-  std::free(wordSlots_);
-  wordSlots_ = nullptr;
-  wordMask_ = 0;
-  grammarSections_ = reader_.grammarSectionCount();
-  grammarFields_ = reader_.grammarFieldCount();
-  grammarValues_ = grammar_ != nullptr && grammar_->pValueIDPool() != nullptr
-                       ? grammar_->pValueIDPool()->decodeTableMax()
-                       : 0;
-  grammarTypes_ = grammar_ != nullptr && grammar_->pObjTypeIDPool() != nullptr
-                      ? grammar_->pObjTypeIDPool()->decodeTableMax()
-                      : 0;
-  if (words_ == nullptr || grammar_ == nullptr) return;
-  auto enter = [this](const KtStringPool* pool, KtOMLTokenTagEnum tag) {
-    for (std::int32_t i = 0; pool != nullptr && i < pool->decodeTableMax(); ++i) {
-      WordClass* c = wordClass(pool->decode(i));
-      if (c == nullptr) return;
-      if (tag == OML_TOKEN_FIELD) c->fieldIndex = i;
-      c->tag = static_cast<std::uint8_t>(tag);
-      c->index = i;
-    }
-  };
-  enter(grammar_->pValueIDPool(), OML_TOKEN_VALUE);
-  enter(grammar_->pFieldIDPool(), OML_TOKEN_FIELD);
-  enter(grammar_->pSectionIDPool(), OML_TOKEN_SECTION);
-  enter(grammar_->pObjTypeIDPool(), OML_TOKEN_OBJTYPE);
-}
-
-// The class record of a word, made (as an object id's) when the word is new; null when memory
-// runs out.
-namespace {
-
-inline std::uint32_t wordHash(std::uint64_t head, std::size_t length) {
-  const std::uint64_t h = (head ^ length * 0x9E3779B97F4A7C15u) * 0xBF58476D1CE4E5B9u;
-  return static_cast<std::uint32_t>(h >> 32);
-}
-
-}  // namespace
-
-std::int32_t KtOMLLexer::wordFind(const char* word, std::size_t length) const {
-  if (wordSlots_ == nullptr || length == 0 || length > 0xFFFFFFFFu) return -1;
-  const std::uint64_t head = ktOMLFoldedHead(word, length);
-  for (std::uint32_t i = wordHash(head, length) & wordMask_;; i = (i + 1) & wordMask_) {
-    const WordSlot& slot = wordSlots_[i];
-    if (slot.length == 0) return -1;
-    if (slot.head == head && slot.length == length &&
-        (length <= 8 || ktOMLSameFolded(word + 8, words_->text(slot.word) + 8, length - 8) != 0))
-      return slot.word;
-  }
-}
-
-// Enters a word of the pool into the table, which doubles when half full.
-bool KtOMLLexer::wordSlot(std::int32_t word) {
-  const std::uint32_t count = static_cast<std::uint32_t>(words_->count());
-  if (wordSlots_ == nullptr || count * 2 > wordMask_ + 1) {
-    std::uint32_t size = 64;
-    while (size < count * 4) size *= 2;
-    WordSlot* slots = static_cast<WordSlot*>(std::calloc(size, sizeof(WordSlot)));
-    if (slots == nullptr) return false;
-    std::free(wordSlots_);
-    wordSlots_ = slots;
-    wordMask_ = size - 1;
-    for (std::int32_t w = 0; w < static_cast<std::int32_t>(count); ++w)
-      if (w != word && !wordSlot(w)) return false;
-  }
-  const char* text = words_->text(word);
-  const std::size_t length = words_->length(word);
-  if (length == 0) return true;  // never looked for
-  const std::uint64_t head = ktOMLFoldedHead(text, length);
-  std::uint32_t i = wordHash(head, length) & wordMask_;
-  while (wordSlots_[i].length != 0) i = (i + 1) & wordMask_;
-  wordSlots_[i] = WordSlot{head, static_cast<std::uint32_t>(length), word};
-  return true;
-}
-
-KtOMLLexer::WordClass* KtOMLLexer::wordClass(const char* word) {
-  const std::int32_t known = words_->count();
-  const std::int32_t w = words_->store(word);
-  if (w < 0 || (w >= known && !wordSlot(w))) return nullptr;
-  if (w >= classCapacity_) {
-    const std::int32_t grown = std::max<std::int32_t>(64, w * 2);
-    WordClass* bigger = static_cast<WordClass*>(
-        std::realloc(classes_, static_cast<std::size_t>(grown) * sizeof(WordClass)));
-    if (bigger == nullptr) return nullptr;
-    classes_ = bigger;
-    classCapacity_ = grown;
-  }
-  if (w >= known) classes_[w] = WordClass{OML_TOKEN_SCOPE, 0, -1, -1};
-  return &classes_[w];
-}
-
-void KtOMLLexer::classifyWord(const char* word, WordClass& out) const {
+// A word of the file: an object type, a section (the grammar's, then those declared in the
+// file), a field (the grammar's, then the declared ones), an enumeration value; anything else is
+// an object id.
+void KtOMLLexer::classifyWord(const char* word, KtOMLWordClass& out) const {
   const KtOMLStatic* g = grammar_;
-  out = WordClass{OML_TOKEN_SCOPE, 0, -1, -1};
+  out = KtOMLWordClass{OML_TOKEN_SCOPE, 0, -1, -1};
   if (g == nullptr) return;
   std::int32_t index = -1;
   out.fieldIndex = g->pFieldIDPool() != nullptr ? g->pFieldIDPool()->lookup(word) : -1;
   if ((index = g->pObjTypeIDPool() != nullptr ? g->pObjTypeIDPool()->lookup(word) : -1) >= 0)
-    out = WordClass{OML_TOKEN_OBJTYPE, 0, index, out.fieldIndex};
+    out = KtOMLWordClass{OML_TOKEN_OBJTYPE, 0, index, out.fieldIndex};
   else if ((index = g->pSectionIDPool() != nullptr ? g->pSectionIDPool()->lookup(word) : -1) >= 0)
-    out = WordClass{OML_TOKEN_SECTION, 0, index, out.fieldIndex};
+    out = KtOMLWordClass{OML_TOKEN_SECTION, 0, index, out.fieldIndex};
   else if ((index = reader_.pUnknownSectionIDPool_->find(word)) >= 0)
-    out = WordClass{OML_TOKEN_SECTION, 0, grammarSections_ + index, out.fieldIndex};
+    out = KtOMLWordClass{OML_TOKEN_SECTION, 0, grammarSections_ + index, out.fieldIndex};
   else if (out.fieldIndex >= 0)
-    out = WordClass{OML_TOKEN_FIELD, 0, out.fieldIndex, out.fieldIndex};
+    out = KtOMLWordClass{OML_TOKEN_FIELD, 0, out.fieldIndex, out.fieldIndex};
   else if ((index = reader_.pUnknownFieldIDPool_->find(word)) >= 0)
-    out = WordClass{OML_TOKEN_FIELD, 1, index, -1};
+    out = KtOMLWordClass{OML_TOKEN_FIELD, 1, index, -1};
   else if ((index = g->pValueIDPool() != nullptr ? g->pValueIDPool()->lookup(word) : -1) >= 0)
-    out = WordClass{OML_TOKEN_VALUE, 0, index, -1};
+    out = KtOMLWordClass{OML_TOKEN_VALUE, 0, index, -1};
 }
 
 void KtOMLLexer::declared(const char* name) {
-  if (words_ == nullptr || name == nullptr) return;
-  if (WordClass* c = wordClass(name)) classifyWord(name, *c);
+  if (grammar_ == nullptr || name == nullptr) return;
+  if (declaredWords_ == nullptr) declaredWords_ = new (std::nothrow) KtOMLWordTable;
+  KtOMLWordClass* c = declaredWords_ != nullptr ? declaredWords_->entry(name) : nullptr;
+  if (c == nullptr) {
+    memoryExhausted();
+    return;
+  }
+  classifyWord(name, *c);
 }
 
 bool KtOMLLexer::classify(const char* word, std::size_t length, KtOMLToken& token) {
@@ -1310,8 +1230,9 @@ bool KtOMLLexer::classify(const char* word, std::size_t length, KtOMLToken& toke
     make(token, OML_TOKEN_SCOPE, -1);
     return true;
   }
-  const std::int32_t w = wordFind(word, length);
-  const WordClass* known = w >= 0 ? &classes_[w] : nullptr;
+  const KtOMLWordClass* known =
+      declaredWords_ != nullptr ? declaredWords_->find(word, length) : nullptr;
+  if (known == nullptr && grammarWords_ != nullptr) known = grammarWords_->find(word, length);
   if (unchecked_ != 0) {
     std::int32_t index = known != nullptr ? known->fieldIndex : -1;
     if (index < 0) {

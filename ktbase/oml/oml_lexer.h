@@ -19,6 +19,7 @@
 
 #include "ktbase/oml/oml_names.h"
 #include "ktbase/oml/oml_token.h"
+#include "ktbase/oml/oml_words.h"
 
 class KtOMLFile;
 class KtOMLStatic;
@@ -106,6 +107,8 @@ class KtOMLLexer {
   // A word is declared a section or a field (its index among the reader's declared names is
   // stored already): words read from now on are classified anew.
   void declared(const char* name);
+  // False when start() found no memory for the grammar's words.
+  bool hasWords() const { return grammar_ == nullptr || grammarWords_ != nullptr; }
 
   // ----- places
   // Where reading stands: the innermost file's line, position and name; -1 for none.
@@ -118,12 +121,6 @@ class KtOMLLexer {
   char* scratch(std::size_t length);
 
  private:
-  struct WordClass {
-    std::uint8_t tag;
-    std::uint8_t unknownField;
-    std::int32_t index;       // by tag
-    std::int32_t fieldIndex;  // the grammar field of that name, or -1
-  };
   struct Bracket {
     char kind;
     std::int32_t fileNameIndex;
@@ -196,9 +193,7 @@ class KtOMLLexer {
   void blockComment();
   void nulByte(const char* at);
   bool classify(const char* word, std::size_t length, KtOMLToken& token);
-  void buildWords();
-  WordClass* wordClass(const char* word);
-  void classifyWord(const char* word, WordClass& out) const;
+  void classifyWord(const char* word, KtOMLWordClass& out) const;
   bool storeScope(const char* text, std::size_t length, KtOMLToken& token);
 
   // Binary
@@ -246,20 +241,10 @@ class KtOMLLexer {
   int unchecked_ = 0;
   KtOMLToken lookAhead_;
   bool hasLookAhead_ = false;
-  // The words the grammar and the file declare, with their classes; made by start(). Beside
-  // the pool, a table finds a word by its length and first eight letters in one probe.
-  KtOMLNamePool* words_ = nullptr;
-  WordClass* classes_ = nullptr;
-  std::int32_t classCapacity_ = 0;
-  struct WordSlot {
-    std::uint64_t head;    // the first eight letters, upper-cased
-    std::uint32_t length;  // 0: an empty slot
-    std::int32_t word;     // in words_
-  };
-  WordSlot* wordSlots_ = nullptr;
-  std::uint32_t wordMask_ = 0;
-  std::int32_t wordFind(const char* word, std::size_t length) const;
-  bool wordSlot(std::int32_t word);
+  // The words of the grammar (shared with other readings), and those the file declares, which
+  // are looked in first (made with the first).
+  const KtOMLWordTable* grammarWords_ = nullptr;
+  KtOMLWordTable* declaredWords_ = nullptr;
   std::int32_t grammarSections_ = 0;
   std::int32_t grammarFields_ = 0;
   std::int32_t grammarValues_ = 0;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ktbase/files/file_test_util.h"
@@ -111,6 +112,50 @@ TEST_F(LexerTest, IdentifiersAndScopes) {
             "field EXTRA* @1:5\nfield MORE* @1:10\nfield GRAPH* @1:16\n"
             "field X @1:18\nfield LABEL @1:24\n");
   EXPECT_EQ(messages(), "");
+}
+
+// The grammar's words are shared by its readings: what one file declares stays with that
+// reading, and names the grammar gains between readings are words from the next one on.
+TEST_F(LexerTest, WordsOfTheGrammarAcrossReadings) {
+  writeRaw("d.oml", "extra more");
+  EXPECT_EQ(KtOMLFileProbe::tokens(file_, grammar_, path("d.oml").c_str(), false,
+                                   [](KtOMLFile& f) {
+                                     KtOMLFileProbe::declareField(f, "extra");
+                                     KtOMLFileProbe::declareSection(f, "more");
+                                   }),
+            "field? EXTRA @1:5\nsec MORE* @1:10\n");
+  LoggingOMLFile other;
+  EXPECT_EQ(KtOMLFileProbe::tokens(other, grammar_, path("d.oml").c_str(), false),
+            "scope extra @1:5\nscope more @1:10\n");
+  EXPECT_EQ(text("extra more"), "scope extra @1:5\nscope more @1:10\n");
+
+  const char* const fields[] = {"extra", nullptr};
+  const char* const sections[] = {"more", nullptr};
+  grammar_.installFieldTable(fields);
+  grammar_.installSectionTable(sections);
+  EXPECT_EQ(text("extra more Extra"), "field EXTRA @1:5\nsec MORE @1:10\nfield EXTRA @1:16\n");
+  EXPECT_EQ(KtOMLFileProbe::tokens(other, grammar_, path("d.oml").c_str(), false),
+            "field EXTRA @1:5\nsec MORE @1:10\n");
+  EXPECT_EQ(messages(), "");
+}
+
+// Readings on several threads take the grammar's words as they are first made.
+TEST_F(LexerTest, ReadingsOnThreadsShareTheGrammarsWords) {
+  writeRaw("t.oml", "Graph label other");
+  std::unique_ptr<KtOMLStatic> fresh(newCorpusGrammar());
+  std::vector<std::string> seen(4);
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < seen.size(); ++i)
+    threads.emplace_back([&, i] {
+      LoggingOMLFile reader;
+      for (int n = 0; n < 20; ++n)
+        seen[i] += KtOMLFileProbe::tokens(reader, *fresh, path("t.oml").c_str(), false);
+    });
+  for (std::thread& t : threads) t.join();
+  std::string expected;
+  for (int n = 0; n < 20; ++n)
+    expected += "type GRAPH @1:5\nfield LABEL @1:11\nscope other @1:17\n";
+  for (const std::string& s : seen) EXPECT_EQ(s, expected);
 }
 
 TEST_F(LexerTest, StringsAndEscapes) {

@@ -145,7 +145,9 @@ KtOMLSyntaxField* KtOMLFile::newSyntaxField(const KtOMLToken& place, std::int32_
 
 void KtOMLFile::parse(const char* fileName) {
   KtOMLLexer* l = lexer();
-  if (l == nullptr || pTreeStore_ == nullptr) {
+  if (l == nullptr || pTreeStore_ == nullptr || !l->hasWords() || pStringPool_ == nullptr ||
+      pUnknownSectionIDPool_ == nullptr || pUnknownFieldIDPool_ == nullptr ||
+      pUncheckedFieldIDPool_ == nullptr || pObjectIDPool_ == nullptr) {
     memoryExhausted();
     return;
   }

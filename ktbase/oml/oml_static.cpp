@@ -7,6 +7,7 @@
 #include "ktbase/containers/hash_table.h"
 #include "ktbase/files/string_pool.h"
 #include "ktbase/oml/oml_section_path.h"
+#include "ktbase/oml/oml_words.h"
 
 namespace {
 
@@ -190,6 +191,11 @@ void KtOMLStatic::installTables(const KtOMLStaticVEStruct* values, const char* c
 }
 
 KtOMLStatic::~KtOMLStatic() {
+  for (KtOMLWordTable* t = readerWords_.load(); t != nullptr;) {
+    KtOMLWordTable* older = t->older;
+    delete t;
+    t = older;
+  }
   releaseDefinitions();
   delete valueIDPool_;
   delete objTypeIDPool_;
@@ -298,6 +304,17 @@ void KtOMLStatic::installEnumValueTable(const KtOMLStaticVEStruct* values) {
 
 // ---------------------------------------------------------------------------------------------
 // Queries
+
+const KtOMLWordTable* KtOMLStatic::readerWords() const {
+  KtOMLWordTable* current = readerWords_.load(std::memory_order_acquire);
+  if (current != nullptr && current->fits(*this)) return current;
+  KtOMLWordTable* fresh = KtOMLWordTable::build(*this);
+  if (fresh == nullptr) return nullptr;
+  fresh->older = current;
+  if (readerWords_.compare_exchange_strong(current, fresh, std::memory_order_acq_rel)) return fresh;
+  delete fresh;  // another reading made one at the same time: `current` is now that one
+  return current;
+}
 
 KtOMLDefObjType* KtOMLStatic::pObjTypeDefinition(std::int32_t index) const {
   if (objTypeIDPool_ == nullptr) return nullptr;

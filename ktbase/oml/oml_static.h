@@ -34,6 +34,7 @@
 #ifndef KTBASE_OML_OML_STATIC_H
 #define KTBASE_OML_OML_STATIC_H
 
+#include <atomic>
 #include <cstdint>
 
 #include "ktbase/core/object.h"
@@ -44,6 +45,7 @@ class KtOMLSyntaxObject;
 class KtOMLSyntaxField;
 class KtStringPool;
 class KtTextFile;
+class KtOMLWordTable;
 
 // Value type of a grammar field, with its letter in the definition language.
 enum KtFieldTypeEnum : int {
@@ -254,6 +256,7 @@ class KtOMLStatic : public KtObject {
  private:
   friend class KtOMLFile;
   friend class KtOMLLexer;
+  friend class KtOMLWordTable;
   friend struct KtOMLStaticProbe;  // lets the tests read the pools and sizes
 
   KtStringPool* pValueIDPool() const { return valueIDPool_; }
@@ -273,6 +276,9 @@ class KtOMLStatic : public KtObject {
   std::int32_t fieldIDHashSize() const { return fieldIDHashSize_; }
   std::int32_t objectIDHashSize() const { return objectIDHashSize_; }
 
+  // The table readers classify words by, made on first use and again once names were added;
+  // null when memory runs out. Readings may take it at the same time.
+  const KtOMLWordTable* readerWords() const;
   // The record of object type `index`; null when out of range.
   KtOMLDefObjType* pObjTypeDefinition(std::int32_t index) const;
   // The number of value name `index`; 0 when out of range.
@@ -335,6 +341,8 @@ class KtOMLStatic : public KtObject {
   std::int32_t sectionIDHashSize_;
   std::int32_t fieldIDHashSize_;
   std::int32_t objectIDHashSize_;
+  // The newest word table; the tables it replaced hang behind it.
+  mutable std::atomic<KtOMLWordTable*> readerWords_{nullptr};
 };
 
 #endif  // KTBASE_OML_OML_STATIC_H
