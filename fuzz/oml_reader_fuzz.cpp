@@ -2,11 +2,11 @@
 // sections, a wildcard's worth of alike sub-sections and every kind of field, building a small
 // object model through the grammar's functions. Any input must end in a result, with no crash,
 // leak, hang or sanitizer report, and nothing built may outlive a failed reading.
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -78,32 +78,28 @@ const char* const kDefinitions[] = {
     nullptr};
 // clang-format on
 
-// One file for the whole run, in the temporary folder.
-const std::string& inputName() {
-  static const std::string name = [] {
-    char pattern[] = "/tmp/ktbase-fuzz-XXXXXX";
-    const int fd = mkstemp(pattern);
-    if (fd >= 0) close(fd);
-    return std::string(pattern);
-  }();
-  return name;
-}
+// One file for the whole run, in memory: a reading opens it by its name under /proc, so that
+// an input costs no disk write.
+struct Input {
+  int fd = memfd_create("ktbase-fuzz", 0);
+  std::string name = "/proc/self/fd/" + std::to_string(fd);
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static KtOMLStatic* grammar =
       new KtOMLStatic(kTypes, nullptr, kValues, kDefinitions, 100, 100, 100, 100, 100, 100);
-  std::FILE* out = std::fopen(inputName().c_str(), "wb");
-  if (out == nullptr) return 0;
-  std::fwrite(data, 1, size, out);
-  std::fclose(out);
+  static const Input input;
+  if (input.fd < 0 || ftruncate(input.fd, 0) != 0 ||
+      pwrite(input.fd, data, size, 0) != static_cast<ssize_t>(size))
+    return 0;
   for (int binary = 0; binary <= 1; ++binary) {
     FuzzReader reader;
     reader.pErrorStringBuffer(512);
     reader.pWarningStringBuffer(512);
     const KtFileCodeEnum result =
-        reader.readOMLFile(inputName().c_str(), grammar, nullptr, -1, binary, 1, 0);
+        reader.readOMLFile(input.name.c_str(), grammar, nullptr, -1, binary, 1, 0);
     delete reader.pTopLevelObject();
     if (reader.alive != 0) std::abort();  // something built outlived its owner or the reading
     if (result == KT_FILE_OK && reader.numberOfErrors() != 0) std::abort();
