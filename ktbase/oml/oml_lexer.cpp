@@ -92,12 +92,42 @@ char partnerOf(char opening) {
   }
 }
 
+// Most reals in files are short decimals: [sign] digits [. digits], whose digits make an
+// integer up to 2^53, with at most 22 decimals. Both are exact doubles, so one division rounds
+// their quotient correctly, as the full conversion would. False for any other text.
+bool shortDecimal(const char* text, const char* end, double& value) {
+  constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const bool negative = text < end && *text == '-';
+  const char* const first = text < end && (*text == '-' || *text == '+') ? text + 1 : text;
+  if (end - first > 20) return false;
+  std::uint64_t digits = 0;  // wraps only for 20 digits, which are refused below
+  const char* point = end;
+  for (const char* p = first; p < end; ++p) {
+    const unsigned d = static_cast<unsigned char>(*p) - '0';
+    if (d < 10)
+      digits = digits * 10 + d;
+    else if (*p == '.' && point == end)
+      point = p;
+    else
+      return false;  // an exponent, or no number
+  }
+  const std::ptrdiff_t count = (end - first) - (point != end ? 1 : 0);
+  const std::ptrdiff_t decimals = point != end ? end - point - 1 : 0;
+  if (count == 0 || count > 19 || digits > (std::uint64_t{1} << 53) || decimals > 22) return false;
+  const double quotient = static_cast<double>(digits) / kPowers[decimals];
+  value = negative ? -quotient : quotient;
+  return true;
+}
+
 // The decimal text of a number as a double, independent of the program's locale. Beyond the
 // range of a double the C library decides (infinity, or 0 and denormals).
 double toDouble(const char* text, std::size_t length) {
   const char* begin = text;
-  if (length > 0 && *begin == '+') ++begin;
   double value = 0;
+  if (shortDecimal(text, text + length, value)) return value;
+  if (length > 0 && *begin == '+') ++begin;
   const std::from_chars_result r = std::from_chars(begin, text + length, value);
   if (r.ec == std::errc::result_out_of_range) {
     // Rare: the C library's answer, from a terminated copy of the whole text.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -75,6 +76,29 @@ TEST_F(LexerTest, Numbers) {
             "real -inf @1:21\nreal 0 @1:28\n");
 }
 
+// Reals of every length and precision read as the C library reads them, to the last bit.
+TEST_F(LexerTest, RealsAsTheCLibraryReadsThem) {
+  std::mt19937 random(7);
+  std::string content, expected;
+  for (int i = 0; i < 4000; ++i) {
+    std::string number = i % 5 == 0 ? "-" : i % 7 == 0 ? "+" : "";
+    const int whole = static_cast<int>(random() % 21);
+    const int decimals = static_cast<int>(random() % 26);
+    for (int d = 0; d < whole; ++d) number += static_cast<char>('0' + random() % 10);
+    number += '.';
+    for (int d = 0; d < decimals; ++d) number += static_cast<char>('0' + random() % 10);
+    if (whole == 0 && decimals == 0) number += '5';
+    if (i % 11 == 0) number += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+    content += number + "\n";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "real %.17g @%d:%zu\n",
+                  std::strtod(number.c_str(), nullptr), i + 1, number.size());
+    expected += buffer;
+  }
+  EXPECT_EQ(text(content), expected);
+  EXPECT_EQ(messages(), "");
+}
+
 TEST_F(LexerTest, BinarySequencesInText) {
   // An odd last digit is a high half; the character after it stays. (The empty sequence and
   // the next one are adjacent, so they are joined.)
@@ -139,17 +163,20 @@ TEST_F(LexerTest, WordsOfTheGrammarAcrossReadings) {
   EXPECT_EQ(messages(), "");
 }
 
-// Readings on several threads take the grammar's words as they are first made.
+// Readings on several threads take the grammar's words as they are first made. (Each reads a
+// file of its own: a file being read is locked.)
 TEST_F(LexerTest, ReadingsOnThreadsShareTheGrammarsWords) {
-  writeRaw("t.oml", "Graph label other");
   std::unique_ptr<KtOMLStatic> fresh(newCorpusGrammar());
   std::vector<std::string> seen(4);
+  for (std::size_t i = 0; i < seen.size(); ++i)
+    writeRaw("t" + std::to_string(i) + ".oml", "Graph label other");
   std::vector<std::thread> threads;
   for (std::size_t i = 0; i < seen.size(); ++i)
     threads.emplace_back([&, i] {
+      const std::string name = path("t" + std::to_string(i) + ".oml");
       LoggingOMLFile reader;
       for (int n = 0; n < 20; ++n)
-        seen[i] += KtOMLFileProbe::tokens(reader, *fresh, path("t.oml").c_str(), false);
+        seen[i] += KtOMLFileProbe::tokens(reader, *fresh, name.c_str(), false) + reader.log;
     });
   for (std::thread& t : threads) t.join();
   std::string expected;
