@@ -136,18 +136,13 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
 
-// A node as the pool lays it out: the chain link, the string's length, then the string itself,
-// its terminator and zeros up to a multiple of eight bytes, at least eight of them.
-struct Node {
-  KtStringPoolHash link;
-  std::size_t length;
-};
+// A node as the pool lays it out: the chain link, then the string itself, its terminator and
+// zeros up to a multiple of eight bytes, at least eight of them.
+using Node = KtStringPoolHash;
 constexpr std::size_t kNodeAlignment = alignof(Node);
 static_assert(sizeof(Node) % 8 == 0, "the text behind a node starts at a word boundary");
+static_assert(sizeof(Node) >= 8, "a short string's tail word, read before its text, is the node's");
 
-inline const Node* nodeOf(const KtStringPoolHash* link) {
-  return reinterpret_cast<const Node*>(link);
-}
 inline char* textOf(Node* node) { return reinterpret_cast<char*>(node + 1); }
 inline const char* textOf(const Node* node) { return reinterpret_cast<const char*>(node + 1); }
 
@@ -226,8 +221,9 @@ inline std::int32_t remainder(std::int32_t x, std::uint64_t reciprocal, std::uin
   return -static_cast<std::int32_t>(unsignedRemainder(magnitude));
 }
 
-// a mod d, or that plus d, for a < 2^64 - d and barrett = floor((2^64 - 1) / d): the quotient
-// estimate is never above the true quotient and at most one below it.
+// a mod d, or that plus d, for barrett = floor((2^64 - 1) / d). With 2^64 = barrett d + t,
+// 0 < t <= d, the estimate a barrett / 2^64 = a / d - a t / (d 2^64) of the quotient is never
+// above a / d and less than one below it.
 inline std::uint64_t nearRemainder(std::uint64_t a, std::uint64_t barrett, std::uint32_t d) {
   std::uint64_t quotient =
       static_cast<std::uint64_t>((static_cast<unsigned __int128>(a) * barrett) >> 64);
@@ -275,6 +271,96 @@ inline bool sameShort(const ShortText& searched, const char* stored, std::size_t
   return ((searched.head ^ load8(stored)) |
           ((searched.tail ^ load8(stored + length - 8)) & tailMask)) == 0;
 }
+
+// ---- the chain hash ----
+//
+// The chains are picked by a hash of the pool's own rather than by hash(s), which takes a
+// remainder per eight characters and checks every character for the sign rules of its
+// definition. The pool's hash is the polynomial P = sum of c_j 29^(L-1-j) over the L bytes c_j
+// of the string, modulo 2^64, worked out eight bytes at a time; the chain is P mod n, a
+// remainder by multiplication. Like hash(s) it puts strings that differ only in their last
+// character into neighbouring chains: a file's "node 1", "node 2", ... meet in their chains the
+// nodes of strings that were made one after the other, which a chain walk then finds in cache.
+//
+// A pool that is not case-sensitive reads every byte with its 0x20 bit cleared. All spellings of
+// a string agree on that, since upper-casing changes only that bit of a to z, and clearing it
+// takes one operation where upper-casing takes five; strings that differ in that bit of other
+// characters ("[" and "{") merely share chains.
+
+constexpr std::uint64_t kBase = 29;
+
+// 29^0 ... 29^8.
+struct BasePowers {
+  std::uint64_t of[9];
+};
+constexpr BasePowers basePowers() {
+  BasePowers powers{};
+  powers.of[0] = 1;
+  for (int i = 1; i < 9; ++i) powers.of[i] = powers.of[i - 1] * kBase;
+  return powers;
+}
+constexpr BasePowers kPowers = basePowers();
+
+template <bool kFold>
+inline std::uint64_t caseless(std::uint64_t word) {
+  return kFold ? word & ~(0x20 * kOnes) : word;
+}
+
+// Sum over the lanes j of 29^(7 - j) c_j, in three rounds of independent products: pairs (below
+// 2^13), fours (below 2^23), eight (below 2^43).
+inline std::uint64_t wordPolynomial(std::uint64_t word) {
+  std::uint64_t pairs = (word & 0x00FF00FF00FF00FFu) * kBase + (word >> 8 & 0x00FF00FF00FF00FFu);
+  std::uint64_t fours =
+      (pairs & 0x0000FFFF0000FFFFu) * kPowers.of[2] + (pairs >> 16 & 0x0000FFFF0000FFFFu);
+  return (fours & 0xFFFFFFFFu) * kPowers.of[4] + (fours >> 32);
+}
+
+// P of up to 16 characters, as loadShortText reads them: the characters of a string of up to 8
+// are moved to the top lanes, and a longer one gives the head's polynomial times 29^(L - 8) plus
+// that of its last L - 8 characters, which stand in the tail's top lanes.
+template <bool kFold>
+inline __attribute__((always_inline)) std::uint64_t shortPolynomial(const ShortText& text,
+                                                                    std::size_t length) {
+  const bool two = length > 8;
+  const std::size_t rest = two ? length - 8 : 0;
+  const unsigned headShift = two ? 0 : static_cast<unsigned>(64 - 8 * length) & 63;
+  const std::uint64_t tail = text.tail & ~std::uint64_t{0} << ((64 - 8 * rest) & 63);
+  return wordPolynomial(caseless<kFold>(text.head) << headShift) * kPowers.of[rest] +
+         wordPolynomial(caseless<kFold>(tail));
+}
+
+// P of more than 16 characters: a word at a time, then the last rest < 8 characters, which
+// stand in the top lanes of the word that ends the string.
+template <bool kFold>
+inline std::uint64_t longPolynomial(const char* s, std::size_t length) {
+  std::uint64_t p = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= length; i += 8)
+    p = p * kPowers.of[8] + wordPolynomial(caseless<kFold>(load8(s + i)));
+  const std::size_t rest = length - i;
+  if (rest != 0)
+    p = p * kPowers.of[rest] + wordPolynomial(caseless<kFold>(load8(s + length - 8)) &
+                                              ~std::uint64_t{0} << (64 - 8 * rest));
+  return p;
+}
+
+template <bool kFold>
+inline std::uint64_t polynomialOf(const char* s, std::size_t length) {
+  return length <= kShortText ? shortPolynomial<kFold>(loadShortText(s, length), length)
+                              : longPolynomial<kFold>(s, length);
+}
+
+// p mod chains, with barrett = floor((2^64 - 1) / chains).
+inline std::uint32_t chainOf(std::uint64_t p, std::uint64_t barrett, std::uint32_t chains) {
+  std::uint64_t rest = nearRemainder(p, barrett, chains);
+  return static_cast<std::uint32_t>(rest >= chains ? rest - chains : rest);
+}
+
+// Strings per chain at which the chains double. A pool is built with a number of chains fixed by
+// its user, often far fewer than the strings it comes to hold (a file's string values), and
+// walking long chains would then set the pace of every update. The chain heads take at most 4
+// bytes per string after a doubling, 2 before the next.
+constexpr std::uint32_t kChainLoad = 4;
 
 }  // namespace
 
@@ -423,6 +509,8 @@ void KtStringPool::init() {
   pointerTable_ = nullptr;
   hashTableSize_ = decodeTableSize_ = decodeTableMax_ = 0;
   caseSensitive_ = 1;
+  chains_ = 0;
+  chainBarrett_ = 0;
   setUp(hashing_, 1);
   blocks_ = nullptr;
   noString_ = 0;
@@ -435,6 +523,8 @@ void KtStringPool::allocate(std::int32_t hashTableSize, std::int32_t decodeTable
         std::calloc(static_cast<std::size_t>(hashTableSize), sizeof(KtStringPoolHash*)));
     if (hashTable_ != nullptr) {
       hashTableSize_ = hashTableSize;
+      chains_ = static_cast<std::uint32_t>(hashTableSize);
+      chainBarrett_ = UINT64_MAX / chains_;
       setUp(hashing_, hashTableSize);
     }
   }
@@ -473,6 +563,8 @@ void KtStringPool::empty() {
   decodeTable_ = nullptr;
   pointerTable_ = nullptr;
   hashTableSize_ = decodeTableSize_ = decodeTableMax_ = 0;
+  chains_ = 0;
+  chainBarrett_ = 0;
   setUp(hashing_, 1);
 }
 
@@ -500,51 +592,41 @@ void KtStringPool::KtStringPoolattributeCopy(const KtStringPool& source) {
 // interned one by one and the call overhead would be a good part of their cost.
 template <bool kFold>
 inline __attribute__((always_inline)) const KtStringPoolHash* KtStringPool::search(
-    const char* s, std::int64_t hash, std::uint32_t& bucket, std::size_t& length) const {
-  length = std::strlen(s);
-  const KtStringPoolHash* link;
+    const char* s, std::size_t length, std::uint32_t& chain) const {
+  const Node* node;
   if (length <= kShortText) {
     // Short strings, the common case, are read once into two words that serve both the hash and
-    // the comparisons; upper-cased once (the hash needs that too) in a pool that is not
-    // case-sensitive.
+    // the comparisons; upper-cased once in a pool that is not case-sensitive.
     ShortText text = loadShortText(s, length);
-    ShortText upper = {upperWord(text.head), upperWord(text.tail)};
-    if (hash >= 0)
-      bucket = static_cast<std::uint32_t>(hash);
-    else if (!shortHash(upper, length, hashing_.barrett, hashing_.chains, hashing_.powers,
-                        hashing_.blocks, bucket))
-      bucket = hashOf(s, length, hashing_);
-    const ShortText& searched = kFold ? upper : text;
-    for (link = hashTable_[bucket]; link != nullptr; link = link->next) {
-      const Node* node = nodeOf(link);
-      if (node->length == length && sameShort(searched, textOf(node), length)) break;
-    }
+    chain = chainOf(shortPolynomial<kFold>(text, length), chainBarrett_, chains_);
+    if (kFold) text = {upperWord(text.head), upperWord(text.tail)};
+    for (node = hashTable_[chain]; node != nullptr; node = node->next)
+      if (node->length == length && sameShort(text, textOf(node), length)) break;
   } else {
-    bucket = hash >= 0 ? static_cast<std::uint32_t>(hash) : hashOf(s, length, hashing_);
-    for (link = hashTable_[bucket]; link != nullptr; link = link->next) {
-      const Node* node = nodeOf(link);
+    chain = chainOf(longPolynomial<kFold>(s, length), chainBarrett_, chains_);
+    for (node = hashTable_[chain]; node != nullptr; node = node->next)
       if (node->length == length && sameText<kFold>(s, textOf(node), length)) break;
-    }
   }
-  return link;
+  return node;
 }
 
-std::int32_t KtStringPool::find(const char* s, std::int64_t hash) const {
-  std::uint32_t bucket;
-  std::size_t length;
-  const KtStringPoolHash* link = caseSensitive_ != 0 ? search<false>(s, hash, bucket, length)
-                                                     : search<true>(s, hash, bucket, length);
-  return link == nullptr ? -1 : link->index;
+std::int32_t KtStringPool::find(const char* s) const {
+  std::size_t length = std::strlen(s);
+  if (length > UINT32_MAX) return -1;  // never stored
+  std::uint32_t chain;
+  const Node* node =
+      caseSensitive_ != 0 ? search<false>(s, length, chain) : search<true>(s, length, chain);
+  return node == nullptr ? -1 : node->index;
 }
 
 std::int32_t KtStringPool::lookup(const char* s) const {
   if (s == nullptr || hashTable_ == nullptr) return -1;
-  return find(s, -1);
+  return find(s);
 }
 
 std::int32_t KtStringPool::lookup(const char* s, std::int32_t hash) const {
   if (s == nullptr || hash < 0 || hash >= hashTableSize_) return -1;
-  return find(s, hash);
+  return find(s);
 }
 
 bool KtStringPool::growDecodeTable() {
@@ -567,8 +649,8 @@ bool KtStringPool::growDecodeTable() {
   return true;
 }
 
-KtStringPoolHash* KtStringPool::newNode(std::size_t length) {
-  std::size_t bytes = sizeof(Node) + (length < 8 ? 8 : length + 1);
+KtStringPoolHash* KtStringPool::newNode(std::uint32_t length) {
+  std::size_t bytes = sizeof(Node) + (length < 8 ? 8 : std::size_t{length} + 1);
   bytes = (bytes + kNodeAlignment - 1) / kNodeAlignment * kNodeAlignment;
   if (blocks_ == nullptr || blocks_->size - blocks_->used < bytes) {
     std::size_t size = bytes > kBlockSize ? bytes : kBlockSize;
@@ -582,39 +664,63 @@ KtStringPoolHash* KtStringPool::newNode(std::size_t length) {
   Node* node = reinterpret_cast<Node*>(blocks_->data() + blocks_->used);
   blocks_->used += bytes;
   node->length = length;
-  return &node->link;
+  return node;
 }
 
-std::int32_t KtStringPool::insert(const char* s, std::int64_t hash) {
-  std::uint32_t bucket;
-  std::size_t length;
-  const KtStringPoolHash* found = caseSensitive_ != 0 ? search<false>(s, hash, bucket, length)
-                                                      : search<true>(s, hash, bucket, length);
+std::int32_t KtStringPool::insert(const char* s) {
+  std::size_t length = std::strlen(s);
+  if (length > UINT32_MAX) return -1;  // beyond what a node records
+  std::uint32_t chain;
+  const Node* found =
+      caseSensitive_ != 0 ? search<false>(s, length, chain) : search<true>(s, length, chain);
   if (found != nullptr) return found->index;
   // One slot always stays free; a pool built without decode entries grows at once.
   if (decodeTableMax_ >= decodeTableSize_ - 1 && !growDecodeTable()) return -1;
-  KtStringPoolHash* link = newNode(length);
-  if (link == nullptr) return -1;
-  char* text = textOf(reinterpret_cast<Node*>(link));
+  Node* node = newNode(static_cast<std::uint32_t>(length));
+  if (node == nullptr) return -1;
+  char* text = textOf(node);
   if (length < 8) std::memset(text, 0, 8);
   std::memcpy(text, s, length + 1);
   if (caseSensitive_ == 0)
     for (char* p = text; *p != 0; ++p) *p = static_cast<char>(upper(static_cast<signed char>(*p)));
-  link->index = decodeTableMax_++;
-  link->next = hashTable_[bucket];
-  hashTable_[bucket] = link;
-  decodeTable_[link->index] = text;
-  return link->index;
+  node->index = decodeTableMax_++;
+  node->next = hashTable_[chain];
+  hashTable_[chain] = node;
+  decodeTable_[node->index] = text;
+  if (static_cast<std::uint32_t>(decodeTableMax_) / kChainLoad >= chains_) spreadChains();
+  return node->index;
+}
+
+void KtStringPool::spreadChains() {
+  const std::uint64_t chains = std::uint64_t{chains_} * 2;
+  if (chains > UINT32_MAX) return;
+  Node** table = static_cast<Node**>(std::calloc(static_cast<std::size_t>(chains), sizeof(Node*)));
+  if (table == nullptr) return;  // the chains merely stay longer
+  const std::uint64_t barrett = UINT64_MAX / chains;
+  // In index order, so that each chain keeps its newest node first.
+  for (std::int32_t i = 0; i < decodeTableMax_; ++i) {
+    char* text = decodeTable_[i];
+    Node* node = reinterpret_cast<Node*>(text) - 1;
+    const std::uint64_t p = caseSensitive_ != 0 ? polynomialOf<false>(text, node->length)
+                                                : polynomialOf<true>(text, node->length);
+    Node*& head = table[chainOf(p, barrett, static_cast<std::uint32_t>(chains))];
+    node->next = head;
+    head = node;
+  }
+  std::free(hashTable_);
+  hashTable_ = table;
+  chains_ = static_cast<std::uint32_t>(chains);
+  chainBarrett_ = barrett;
 }
 
 std::int32_t KtStringPool::update(const char* s) {
   if (s == nullptr || hashTable_ == nullptr) return -1;
-  return insert(s, -1);
+  return insert(s);
 }
 
 std::int32_t KtStringPool::update(const char* s, std::int32_t hash) {
   if (s == nullptr || hash < 0 || hash >= hashTableSize_) return -1;
-  return insert(s, hash);
+  return insert(s);
 }
 
 char* KtStringPool::decode(std::int32_t i) const {

@@ -11,12 +11,15 @@
 // Pool. Owns its tables and its copies of the strings; borrows the user pointers. A pool that is
 // not case-sensitive stores its strings in upper case (ASCII a-z only) and finds them in any
 // case. update(s) returns the index of s, adding it when new; lookup(s) returns it or -1. A null
-// string is never stored (-1). A pool without a hash table (built with a size below 1, or after
-// an attribute copy, or when memory ran out) stores nothing and answers -1. Strings are removed
-// only with the whole pool.
+// string, or one of 4 GiB or more, is never stored (-1). A pool without a hash table (built with
+// a size below 1, or after an attribute copy, or when memory ran out) stores nothing and answers
+// -1. Strings are removed only with the whole pool.
 //
-// A word looked up in several pools needs hashing only once per number of chains: hash(s) of one
-// pool serves lookup(s, hash) and update(s, hash) of every pool with as many chains.
+// hash(s, n) and hash(s) are the pool's published hash, a remainder by the number n of chains the
+// pool was built with, whose values callers may keep and compare. The chains themselves are
+// picked by a cheaper hash of the pool's own, and their number doubles whenever the pool holds
+// four strings per chain; so lookup(s, hash) and update(s, hash) only check that `hash` is an
+// index below n and then do what lookup(s) and update(s) do.
 #ifndef KTBASE_FILES_STRING_POOL_H
 #define KTBASE_FILES_STRING_POOL_H
 
@@ -91,9 +94,12 @@ class KtStringHandle : public KtObject {
   char spare_[1];
 };
 
-// One node of a pool's hash chains. Owned by the pool.
+// One node of a pool's hash chains, followed in memory by the string it stands for. Owned by the
+// pool. `length` (the string's, which fills what would be padding) lets a chain walk pass over
+// strings of other lengths without touching their text.
 struct KtStringPoolHash {
   std::int32_t index;
+  std::uint32_t length;
   KtStringPoolHash* next;
 };
 
@@ -112,12 +118,12 @@ class KtStringPool : public KtObject {
   std::int32_t update(const char* s);
   // The index of s, or -1 when it is not in the pool.
   std::int32_t lookup(const char* s) const;
-  // The hash of s in this pool's chains, the same as hash(s, n) for its n chains but from
-  // constants the pool keeps; 0 for null s or a pool without chains.
+  // hash(s, n) for this pool's n chains, from constants the pool keeps; 0 for null s or a pool
+  // without chains.
   std::int32_t hash(const char* s) const;
-  // update(s) and lookup(s) with the hash of s already known: `hash` must be hash(s) of this
-  // pool or of one with as many chains (a string updated with another hash goes into a chain
-  // where it is not found). Refuse (return -1, change nothing) when hash is not a chain index.
+  // update(s) and lookup(s) for callers that hold hash(s). Any index below n is accepted, since
+  // the pool finds the chain of s by its own hash; refuse (return -1, change nothing) when
+  // `hash` is outside 0 ... n - 1.
   std::int32_t update(const char* s, std::int32_t hash);
   std::int32_t lookup(const char* s, std::int32_t hash) const;
   // The string with index i, or the empty string when i is not an index of the pool.
@@ -147,7 +153,7 @@ class KtStringPool : public KtObject {
   std::int32_t decodeTableSize() const { return decodeTableSize_; }
   int caseSensitive() const { return caseSensitive_; }
 
-  // What the hash needs to know of a number of chains n, worked out once per pool.
+  // What hash(s) needs to know of a number of chains n, worked out once per pool.
   struct HashConstants {
     std::uint64_t reciprocal;  // ceil(2^64 / n): remainders of 32-bit values by multiplication
     std::uint64_t barrett;     // floor((2^64 - 1) / n): near-remainders of 64-bit values
@@ -165,15 +171,16 @@ class KtStringPool : public KtObject {
   // Releases every string, node and table.
   void empty();
   bool growDecodeTable();
-  // The node of s, or null; `hash` is the hash of s when known, otherwise -1. `bucket` and
-  // `length` receive the hash and the length of s. kFold: the pool is not case-sensitive.
+  // The node of the `length` characters at s, or null; `chain` receives the index of the chain
+  // where they are or would be. kFold: the pool is not case-sensitive.
   template <bool kFold>
-  const KtStringPoolHash* search(const char* s, std::int64_t hash, std::uint32_t& bucket,
-                                 std::size_t& length) const;
-  std::int32_t find(const char* s, std::int64_t hash) const;
-  std::int32_t insert(const char* s, std::int64_t hash);
+  const KtStringPoolHash* search(const char* s, std::size_t length, std::uint32_t& chain) const;
+  std::int32_t find(const char* s) const;
+  std::int32_t insert(const char* s);
   // A node with room for a copy of a string of `length` characters behind it.
-  KtStringPoolHash* newNode(std::size_t length);
+  KtStringPoolHash* newNode(std::uint32_t length);
+  // Doubles the chains and links every node again; when memory runs out they stay as they are.
+  void spreadChains();
 
   KtStringPoolHash** hashTable_;
   char** decodeTable_;
@@ -182,6 +189,10 @@ class KtStringPool : public KtObject {
   std::int32_t decodeTableSize_;
   std::int32_t decodeTableMax_;
   std::uint8_t caseSensitive_;
+  // The number of chain heads in hashTable_: hashTableSize_ at first, doubled whenever the pool
+  // holds four strings per chain.
+  std::uint32_t chains_;
+  std::uint64_t chainBarrett_;  // floor((2^64 - 1) / chains_): remainders by multiplication
   HashConstants hashing_;
   // Nodes and their strings live in blocks released with the pool.
   struct Block;

@@ -175,8 +175,8 @@ TEST(StringPool, HashMatchesThePlainRemainderForm) {
   EXPECT_EQ(KtStringPool::hash(nullptr, 7), 0);
 }
 
-// A hash worked out once serves every pool with as many chains; a hash that is not a chain
-// index is refused and changes nothing.
+// A hash worked out once serves every pool with as many chains, and any other chain index does
+// as well; a hash that is not a chain index is refused and changes nothing.
 TEST(StringPool, LookupAndUpdateWithAKnownHash) {
   KtStringPool keywords(53, 3, 0, 0);
   KtStringPool names(53, 3, 1, 0);
@@ -195,6 +195,10 @@ TEST(StringPool, LookupAndUpdateWithAKnownHash) {
     EXPECT_EQ(other.lookup(word), added);
   }
   EXPECT_EQ(keywords.lookup("NODE", keywords.hash("NODE")), 0);
+  const std::int32_t elsewhere =
+      names.update("elsewhere", (KtStringPool::hash("elsewhere", 53) + 1) % 53);
+  EXPECT_EQ(names.lookup("elsewhere"), elsewhere);
+  EXPECT_EQ(names.update("elsewhere"), elsewhere);
   const std::int32_t count = names.decodeTableMax();
   for (std::int32_t bad : {-1, 53, 1009, INT32_MIN}) {
     EXPECT_EQ(names.update("fresh", bad), -1);
@@ -267,46 +271,120 @@ TEST(StringPool, CopiesKeepIndexesAndShareUserPointers) {
   EXPECT_EQ(attributes.lookup("NAME0"), -1);
 }
 
-// Random identifiers, with many repeats and case variants, against std::unordered_map.
+// A pool of every kind and many table sizes against std::unordered_map, step by step: seeded
+// strings of every length up to 300 and every byte value, with near misses of stored strings
+// (one byte changed, one more or one fewer, another case) so that a comparison that skips a
+// byte or a hash that forgets one shows. Pools of few chains double them many times on the way.
+// Each string sits in a buffer of its exact size, so that the sanitizer build catches a read
+// past its terminator.
 TEST(StringPool, AgreesWithUnorderedMap) {
-  for (int caseSensitive = 0; caseSensitive <= 1; ++caseSensitive) {
-    std::mt19937 random(1234 + caseSensitive);
-    KtStringPool pool(1009, 3, caseSensitive, 0);
-    std::unordered_map<std::string, std::int32_t> oracle;
-    std::vector<std::string> stored;
-    auto key = [caseSensitive](std::string s) {
-      if (!caseSensitive)
-        for (char& c : s) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-      return s;
-    };
-    for (int step = 0; step < 40000; ++step) {
-      std::string s;
-      if (!stored.empty() && random() % 3 == 0) {
-        s = stored[random() % stored.size()];
-        for (char& c : s)  // the same identifier in another case
-          if (random() % 2)
-            c = static_cast<char>(std::islower(c) ? std::toupper(c) : std::tolower(c));
-      } else {
-        std::size_t length = 1 + random() % 12;
-        for (std::size_t j = 0; j < length; ++j) s += "abcXYZ_09.-é"[random() % 13];
+  const std::int32_t chainCounts[] = {1, 2, 3, 7, 31, 251, 1103, 7507, 65537, 1000003};
+  std::mt19937_64 random(977);
+  int targets[8];
+  int run = 0;
+  for (std::int32_t chains : chainCounts) {
+    for (int kind = 0; kind < 4; ++kind, ++run) {
+      const int caseSensitive = kind & 1;
+      const int withPointers = kind >> 1;
+      const std::int32_t decodeSize = static_cast<std::int32_t>(random() % 4 * 33);  // 0 ... 99
+      KtStringPool pool(chains, decodeSize, caseSensitive, withPointers);
+      std::unordered_map<std::string, std::int32_t> oracle;
+      std::vector<std::string> stored;  // by index, as the pool keeps them
+      std::vector<void*> pointers;
+      auto key = [caseSensitive](std::string s) {
+        if (!caseSensitive)
+          for (char& c : s) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        return s;
+      };
+      auto byte = [&random](int alphabet) -> char {
+        switch (alphabet) {
+          case 0:
+            return static_cast<char>(1 + random() % 255);
+          case 1:
+            return "`az{@AZ[_09"[random() % 11];  // letters and their neighbours
+          default:
+            return "ab"[random() % 2];  // many strings of one length differ late
+        }
+      };
+      auto fresh = [&] {
+        std::size_t length = random() % 4 == 0 ? random() % 301 : random() % 25;
+        int alphabet = static_cast<int>(random() % 3);
+        std::string s;
+        for (std::size_t i = 0; i < length; ++i) s += byte(alphabet);
+        return s;
+      };
+      auto nearMiss = [&](std::string s) {
+        switch (random() % 4) {
+          case 0:
+            if (!s.empty()) s[random() % s.size()] = byte(static_cast<int>(random() % 3));
+            break;
+          case 1:
+            s += byte(1);
+            break;
+          case 2:
+            if (!s.empty()) s.pop_back();
+            break;
+          default:
+            for (char& c : s)
+              if (random() % 2 && std::isalpha(static_cast<unsigned char>(c)))
+                c = static_cast<char>(c ^ 0x20);
+        }
+        return s;
+      };
+      for (int step = 0; step < 3000; ++step) {
+        std::string s = stored.empty() || random() % 3 == 0 ? fresh()
+                        : random() % 2 == 0 ? nearMiss(stored[random() % stored.size()])
+                                            : stored[random() % stored.size()];
+        std::unique_ptr<char[]> text(new char[s.size() + 1]);
+        std::memcpy(text.get(), s.c_str(), s.size() + 1);
+        const std::string k = key(s);
+        auto found = oracle.find(k);
+        const std::int32_t expected = found == oracle.end() ? -1 : found->second;
+        // Any chain index may come with the string; the pool finds the chain itself.
+        const std::int32_t chain = static_cast<std::int32_t>(random() % chains);
+        const int operation = static_cast<int>(random() % 4);
+        if (operation == 0) {
+          ASSERT_EQ(pool.lookup(text.get()), expected) << run << " " << step;
+          ASSERT_EQ(pool.lookup(text.get(), chain), expected) << run << " " << step;
+        } else {
+          std::int32_t index =
+              operation == 1 ? pool.update(text.get(), chain) : pool.update(text.get());
+          if (expected < 0) {
+            ASSERT_EQ(index, static_cast<std::int32_t>(stored.size())) << run << " " << step;
+            oracle.emplace(k, index);
+            stored.push_back(k);
+            pointers.push_back(nullptr);
+          } else {
+            ASSERT_EQ(index, expected) << run << " " << step;
+          }
+          ASSERT_EQ(pool.decode(index), stored[static_cast<std::size_t>(index)]);
+        }
+        ASSERT_EQ(pool.decodeTableMax(), static_cast<std::int32_t>(stored.size()));
+        // Pointers: set one, read one, and one out of range that must be refused.
+        const std::int32_t count = pool.decodeTableMax();
+        const std::int32_t i = static_cast<std::int32_t>(random() % (count + 2)) - 1;
+        void* p = &targets[random() % 8];
+        const bool inRange = i >= 0 && i < count;
+        ASSERT_EQ(pool.pointer(i, p), inRange && withPointers ? p : nullptr);
+        if (inRange && withPointers) pointers[static_cast<std::size_t>(i)] = p;
+        const std::int32_t j = static_cast<std::int32_t>(random() % (count + 2)) - 1;
+        if (j >= 0 && j < count) {
+          ASSERT_EQ(pool.pointer(j), pointers[static_cast<std::size_t>(j)]);
+        } else {
+          ASSERT_EQ(pool.pointer(j), nullptr);
+          ASSERT_STREQ(pool.decode(j), "");
+        }
       }
-      std::string k = key(s);
-      auto found = oracle.find(k);
-      if (random() % 4 == 0) {
-        ASSERT_EQ(pool.lookup(s.c_str()), found == oracle.end() ? -1 : found->second);
-        continue;
+      // Every index still leads to its string and back, in the pool and in a deep copy.
+      KtStringPool copy(pool);
+      for (std::size_t i = 0; i < stored.size(); ++i) {
+        const std::int32_t index = static_cast<std::int32_t>(i);
+        ASSERT_EQ(pool.decode(index), stored[i]);
+        ASSERT_EQ(pool.lookup(stored[i].c_str()), index);
+        ASSERT_EQ(copy.lookup(stored[i].c_str()), index);
+        ASSERT_EQ(copy.pointer(index), pointers[i]);
       }
-      std::int32_t index = pool.update(s.c_str());
-      if (found == oracle.end()) {
-        ASSERT_EQ(index, static_cast<std::int32_t>(oracle.size()));
-        oracle.emplace(k, index);
-        stored.push_back(s);
-      } else {
-        ASSERT_EQ(index, found->second);
-      }
-      ASSERT_EQ(std::string(pool.decode(index)), k);
     }
-    EXPECT_EQ(pool.decodeTableMax(), static_cast<std::int32_t>(oracle.size()));
   }
 }
 
