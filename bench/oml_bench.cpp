@@ -74,6 +74,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/graph_grammar.h"
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_object.h"
 #include "ktbase/oml/oml_static.h"
@@ -81,15 +82,6 @@
 #include "tools/omltool/grammar_file.h"
 
 namespace {
-
-const char kGrammar[] =
-    "value box 1\nvalue ellipse 2\nvalue circle 3\nvalue diamond 4\n"
-    "O $toplevel$\nT Graph\n}\n"
-    "O Graph\nF label S\nF directed B\nS layout\nF spacing R\nF orthogonal B\n}\nT Node\nT "
-    "Edge\n}\n"
-    "O Node\nF label S\nF x I\nF y I\nF width R\nF height R\nE shape [box..diamond]\n"
-    "F colour S\n}\n"
-    "O Edge\nR source Node R\nR target Node R\nF label S\nF weight R\n}\n";
 
 const char* const kShapeNames[] = {"box", "ellipse", "circle", "diamond"};
 
@@ -502,7 +494,7 @@ struct Files {
     char pattern[] = "/tmp/ktbase-oml-bench-XXXXXX";
     folder = mkdtemp(pattern) != nullptr ? pattern : "/tmp";
     std::FILE* out = std::fopen(grammarFile().c_str(), "wb");
-    std::fputs(kGrammar, out);
+    std::fputs(kGraphGrammar, out);
     std::fclose(out);
     std::string error;
     grammar = loadGrammar(grammarFile(), error);

@@ -23,6 +23,7 @@
 #include <random>
 #include <string>
 
+#include "bench/graph_grammar.h"
 #include "ktbase/oml/oml_file.h"
 #include "ktbase/oml/oml_static.h"
 #include "tools/omltool/grammar_file.h"
@@ -31,15 +32,6 @@
 #include "tools/omltool/tree_writer.h"
 
 namespace {
-
-const char kGrammar[] =
-    "value box 1\nvalue ellipse 2\nvalue circle 3\nvalue diamond 4\n"
-    "O $toplevel$\nT Graph\n}\n"
-    "O Graph\nF label S\nF directed B\nS layout\nF spacing R\nF orthogonal B\n}\nT Node\nT "
-    "Edge\n}\n"
-    "O Node\nF label S\nF x I\nF y I\nF width R\nF height R\nE shape [box..diamond]\n"
-    "F colour S\n}\n"
-    "O Edge\nR source Node R\nR target Node R\nF label S\nF weight R\n}\n";
 
 // Reads a file for its tree only, as omltool does.
 class TreeReader : public KtOMLFile {
@@ -56,7 +48,7 @@ struct Files {
     char pattern[] = "/tmp/ktbase-omltool-bench-XXXXXX";
     folder = mkdtemp(pattern) != nullptr ? pattern : "/tmp";
     std::FILE* out = std::fopen((folder + "/graph.grammar").c_str(), "wb");
-    std::fputs(kGrammar, out);
+    std::fputs(kGraphGrammar, out);
     std::fclose(out);
     std::string error;
     grammar = loadGrammar(folder + "/graph.grammar", error, &names);

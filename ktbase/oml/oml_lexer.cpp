@@ -1052,16 +1052,25 @@ bool KtOMLLexer::readTextScope(const char* start, KtOMLToken& token) {
   KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
   if (!scratchReset()) return false;
   if (!scratchAppend(start, static_cast<std::size_t>(in->p - start))) return false;
+  return scopeRest(token);
+}
+
+// The components behind separators, appended to the scratch text; then the scope it holds.
+bool KtOMLLexer::scopeRest(KtOMLToken& token) {
+  KtOMLInput* in = aux_ != nullptr ? aux_ : pFiles_;
   while (*in->p == ',' || *in->p == '|') {
     ++in->p;
     if (!scratchPush(',')) return false;
-    if (!scopeComponent()) {
-      if (reader_.fatalError_) return false;
-      make(token, OML_TOKEN_ERROR, 0);
-      return true;
-    }
+    if (!scopeComponent()) return badScope(token);
   }
   return storeScope(scratch_, scratchLength_, token);
+}
+
+// A separator without a component behind it: the scope is an error token.
+bool KtOMLLexer::badScope(KtOMLToken& token) {
+  if (reader_.fatalError_) return false;
+  make(token, OML_TOKEN_ERROR, 0);
+  return true;
 }
 
 bool KtOMLLexer::storeScope(const char* text, std::size_t length, KtOMLToken& token) {
@@ -1086,22 +1095,9 @@ bool KtOMLLexer::readTextFullScope(KtOMLToken& token) {
   const char c = *in->p;
   if (is(kText.bits, c, kIdent) || c == '+' || c == '-') {
     if (!scratchPush(',')) return false;
-    if (!scopeComponent()) {
-      if (reader_.fatalError_) return false;
-      make(token, OML_TOKEN_ERROR, 0);
-      return true;
-    }
+    if (!scopeComponent()) return badScope(token);
   }
-  while (*in->p == ',' || *in->p == '|') {
-    ++in->p;
-    if (!scratchPush(',')) return false;
-    if (!scopeComponent()) {
-      if (reader_.fatalError_) return false;
-      make(token, OML_TOKEN_ERROR, 0);
-      return true;
-    }
-  }
-  return storeScope(scratch_, scratchLength_, token);
+  return scopeRest(token);
 }
 
 // A number that begins with a digit or a sign: an integer, a real, the first component of a

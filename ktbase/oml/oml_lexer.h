@@ -190,6 +190,8 @@ class KtOMLLexer {
   bool readTextBinValue(KtOMLToken& token);
   bool readTextScope(const char* start, KtOMLToken& token);
   bool scopeComponent();
+  bool scopeRest(KtOMLToken& token);
+  bool badScope(KtOMLToken& token);
   void blockComment();
   void nulByte(const char* at);
   bool classify(const char* word, std::size_t length, KtOMLToken& token);

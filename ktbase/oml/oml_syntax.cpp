@@ -111,6 +111,34 @@ KtOMLFile* KtOMLSyntaxStruct::pOMLFile() const {
 
 KtOMLTreeStore* KtOMLSyntaxStruct::store() const { return ktOMLReaderOf(this)->pTreeStore_; }
 
+std::int32_t KtOMLSyntaxStruct::sectionIn(const std::int32_t* spilled) const {
+  if (inReaderBlocks() != 0) return store()->context(context()).sectionIDIndex;
+  return spilled != nullptr ? *spilled : -1;
+}
+
+void KtOMLSyntaxStruct::sectionIn(std::int32_t* spilled, std::int32_t index) {
+  if (inReaderBlocks() != 0) {
+    const std::int32_t c = store()->withSection(context(), index);
+    if (c >= 0) token_.file_ = c;
+  } else if (spilled != nullptr) {
+    *spilled = index;
+  }
+}
+
+std::uint32_t KtOMLSyntaxStruct::pathIn(const std::uint32_t* spilled) const {
+  if (inReaderBlocks() != 0) return store()->context(context()).sectionPath;
+  return spilled != nullptr ? *spilled : 0;
+}
+
+void KtOMLSyntaxStruct::pathIn(std::uint32_t* spilled, std::uint32_t path) {
+  if (inReaderBlocks() != 0) {
+    const std::int32_t c = store()->withPath(context(), path);
+    if (c >= 0) token_.file_ = c;
+  } else if (spilled != nullptr) {
+    *spilled = path;
+  }
+}
+
 // A copy is always a node of the caller's: it keeps the place and the reader, not the context.
 void KtOMLSyntaxStruct::KtOMLSyntaxStructdeepCopy(const KtOMLSyntaxStruct& source) {
   KtOMLSyntaxStructattributeCopy(source);
@@ -188,32 +216,20 @@ void KtOMLSyntaxObject::KtOMLSyntaxObjectattributeCopy(const KtOMLSyntaxObject& 
 }
 
 std::int32_t KtOMLSyntaxObject::sectionIDIndex() const {
-  if (inReaderBlocks() != 0) return store()->context(context()).sectionIDIndex;
-  return spill_ != nullptr ? spill_->sectionIDIndex : -1;
+  return sectionIn(spill_ != nullptr ? &spill_->sectionIDIndex : nullptr);
 }
 
 std::int32_t KtOMLSyntaxObject::sectionIDIndex(std::int32_t index) {
-  if (inReaderBlocks() != 0) {
-    const std::int32_t c = store()->withSection(context(), index);
-    if (c >= 0) token_.file_ = c;
-  } else if (spill_ != nullptr) {
-    spill_->sectionIDIndex = index;
-  }
+  sectionIn(spill_ != nullptr ? &spill_->sectionIDIndex : nullptr, index);
   return index;
 }
 
 std::uint32_t KtOMLSyntaxObject::sectionPathIndex() const {
-  if (inReaderBlocks() != 0) return store()->context(context()).sectionPath;
-  return spill_ != nullptr ? spill_->sectionPathIndex : 0;
+  return pathIn(spill_ != nullptr ? &spill_->sectionPathIndex : nullptr);
 }
 
 std::uint32_t KtOMLSyntaxObject::sectionPathIndex(std::uint32_t path) {
-  if (inReaderBlocks() != 0) {
-    const std::int32_t c = store()->withPath(context(), path);
-    if (c >= 0) token_.file_ = c;
-  } else if (spill_ != nullptr) {
-    spill_->sectionPathIndex = path;
-  }
+  pathIn(spill_ != nullptr ? &spill_->sectionPathIndex : nullptr, path);
   return path;
 }
 
@@ -581,32 +597,20 @@ const KtOMLToken* KtOMLSyntaxField::valueToken() const {
 }
 
 std::int32_t KtOMLSyntaxField::sectionIDIndex() const {
-  if (inReaderBlocks() != 0) return store()->context(context()).sectionIDIndex;
-  return spill_ != nullptr ? spill_->sectionIDIndex : -1;
+  return sectionIn(spill_ != nullptr ? &spill_->sectionIDIndex : nullptr);
 }
 
 std::int32_t KtOMLSyntaxField::sectionIDIndex(std::int32_t index) {
-  if (inReaderBlocks() != 0) {
-    const std::int32_t c = store()->withSection(context(), index);
-    if (c >= 0) token_.file_ = c;
-  } else if (spill_ != nullptr) {
-    spill_->sectionIDIndex = index;
-  }
+  sectionIn(spill_ != nullptr ? &spill_->sectionIDIndex : nullptr, index);
   return index;
 }
 
 std::uint32_t KtOMLSyntaxField::sectionPathIndex() const {
-  if (inReaderBlocks() != 0) return store()->context(context()).sectionPath;
-  return spill_ != nullptr ? spill_->sectionPathIndex : 0;
+  return pathIn(spill_ != nullptr ? &spill_->sectionPathIndex : nullptr);
 }
 
 std::uint32_t KtOMLSyntaxField::sectionPathIndex(std::uint32_t path) {
-  if (inReaderBlocks() != 0) {
-    const std::int32_t c = store()->withPath(context(), path);
-    if (c >= 0) token_.file_ = c;
-  } else if (spill_ != nullptr) {
-    spill_->sectionPathIndex = path;
-  }
+  pathIn(spill_ != nullptr ? &spill_->sectionPathIndex : nullptr, path);
   return path;
 }
 

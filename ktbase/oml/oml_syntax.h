@@ -77,6 +77,12 @@ class KtOMLSyntaxStruct : public KtObject {
   // A node of a reader's blocks: its context and the reader's store of node facts.
   std::int32_t context() const { return token_.file_; }
   KtOMLTreeStore* store() const;
+  // A node's section index and path: its context's in a reader's blocks, else what `spilled`
+  // points to (-1 and 0 without).
+  std::int32_t sectionIn(const std::int32_t* spilled) const;
+  void sectionIn(std::int32_t* spilled, std::int32_t index);
+  std::uint32_t pathIn(const std::uint32_t* spilled) const;
+  void pathIn(std::uint32_t* spilled, std::uint32_t path);
   // The reader of a node made by a caller, kept where a reader's node keeps its value.
   KtOMLFile* callerFile() const;
   void callerFile(KtOMLFile* file);
