@@ -1273,13 +1273,7 @@ bool KtOMLLexer::classify(const char* word, std::size_t length, KtOMLToken& toke
     token.unknownField(known->unknownField);
     return true;
   }
-  const std::int32_t index = reader_.pObjectIDPool_->store(word, length);
-  if (index < 0) {
-    memoryExhausted();
-    return false;
-  }
-  make(token, OML_TOKEN_SCOPE, index);
-  return true;
+  return storeScope(word, length, token);
 }
 
 // ---------------------------------------------------------------------------------------------
